@@ -1,0 +1,89 @@
+// Switching between the spectrum analyser, the tuner and the metronome (all-tools mode only).
+#include "app/debug_log.h"
+#include "app/main_window_win.h"
+#include "app/menu_marks.h"
+#include "app/menu_marks_win.h"
+#include "app/power_win.h"
+#include "app/toolbar_win.h"
+#include "audio/analysis_tables.h"
+#include "audio/capture_win.h"
+#include "display/images_win.h"
+#include "display/metronome_engine_win.h"
+#include "display/spectrum_display_win.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+void StopCaptureLogged(const char* before, const char* after) {
+    if (!app.capture_running) return;
+    DebugLine(before);
+    StopCapture();
+    DebugLine(after);
+}
+
+void EscapeTool() {
+    switch (app.current_tool) {
+        case kToolMetronome:
+            DebugLine("escape Metronome\r\n");
+            StopMetronome();
+            FreeClickSounds();
+            InvalidateDrawingArea();
+            break;
+        case kToolTuner:
+            StopCaptureLogged("escape Tuner1\r\n", "escape Tuner2\r\n");
+            app.tuner_needle = -50;
+            app.tuner_active = 0;
+            break;
+        default:
+            StopCaptureLogged("escape Spectrum1\r\n", "escape Spectrum2\r\n");
+            break;
+    }
+}
+
+// The spectrum analyser paints its own bitmap; the tuner and the metronome share the images.
+void RebuildDisplay(int from, int to) {
+    if (to == kToolSpectrum) {
+        ReleaseSpectrumResources();
+        ReleaseBackBuffer();
+        CreateSpectrumResources(app.window_dc);
+    } else if (from == kToolSpectrum) {
+        ReleaseSpectrumResources();
+        CreateBackBuffer();
+        LoadAllImages();
+    }
+}
+
+// Each kind of picture has its own half size; the window follows.
+void FitHalfSize(int tool) {
+    if (tool == kToolSpectrum && app.screen_size == 1) app.screen_size = 2;
+    if (tool != kToolSpectrum && app.screen_size == 2) app.screen_size = 1;
+    OnCommand(app.main_window, IDM_HALF_SIZE);
+}
+
+void PrepareTool(int tool) {
+    if (tool == kToolSpectrum || tool == kToolTuner) BuildAnalysisTables();
+    if (tool == kToolTuner) app.tuner_needle = -50;
+    if (tool == kToolMetronome) ResetMetronomeScreen();
+}
+
+}  // namespace
+
+void OnGoTool(int tool) {
+    if (app.launch_mode != kLaunchAllTools) return;
+    if (tool == app.current_tool) {
+        if (tool == kToolMetronome) ApplyCheckMarks(MetronomeKindMarks(SnapshotOf(app), KindForm::kKindOnly));
+        return;
+    }
+    int from = app.current_tool;
+    EscapeTool();
+    RebuildDisplay(from, tool);
+    app.current_tool = tool;
+    FitHalfSize(tool);
+    PrepareTool(tool);
+    MenuSnapshot snapshot = SnapshotOf(app);
+    ApplyCheckMarks(ToolMarks(snapshot));
+    ApplyCheckMarks(MetronomeKindMarks(snapshot, KindForm::kToolDependent));
+    ShowCurrentToolOnToolbar();
+    if (app.power_on) PowerOnTool();
+    InvalidateDrawingArea();
+}

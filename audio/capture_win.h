@@ -1,0 +1,19 @@
+// Recording from the sound card into the analysis frame.
+#ifndef HARMOLAB_AUDIO_CAPTURE_WIN_H
+#define HARMOLAB_AUDIO_CAPTURE_WIN_H
+
+#include <windows.h>
+
+// The analysis frame lives from window creation to destruction.
+void AllocateCaptureFrame();
+void FreeCaptureFrame();
+
+// 0 on success, -1 on failure; failures inside the capture are silent.
+int OpenCapture(HWND window);
+void StartCapture();
+void StopCapture();
+
+// Handles one WM_APP_CAPTURE_DATA notification.
+void OnCaptureData(HWND window, LPARAM header);
+
+#endif

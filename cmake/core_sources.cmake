@@ -1,0 +1,14 @@
+# Portable core: standard library only, built into Harmolab.exe and into the native test build.
+set(HARMOLAB_CORE_SOURCES
+    app/app_state.cpp
+    app/command_line.cpp
+    app/menu_marks.cpp
+    app/settings.cpp
+    app/text_number.cpp
+    app/window_layout.cpp
+    audio/analysis_tables.cpp
+    wavetools/wave_format.cpp
+)
+list(TRANSFORM HARMOLAB_CORE_SOURCES PREPEND "${CMAKE_SOURCE_DIR}/")
+
+set(HARMOLAB_WARNINGS -Wall -Wextra)

@@ -1,0 +1,27 @@
+# Native build: the portable core with sanitizers, its unit tests, and the system tests under Wine.
+enable_testing()
+
+set(HARMOLAB_SANITIZERS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+
+add_library(harmolab_core STATIC ${HARMOLAB_CORE_SOURCES})
+target_include_directories(harmolab_core PUBLIC "${CMAKE_SOURCE_DIR}")
+target_compile_options(harmolab_core PUBLIC ${HARMOLAB_WARNINGS} ${HARMOLAB_SANITIZERS})
+target_link_options(harmolab_core PUBLIC ${HARMOLAB_SANITIZERS})
+
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+file(GLOB_RECURSE HARMOLAB_UNIT_TESTS CONFIGURE_DEPENDS
+    "${CMAKE_SOURCE_DIR}/tests/app/*_test.cpp"
+    "${CMAKE_SOURCE_DIR}/tests/audio/*_test.cpp"
+    "${CMAKE_SOURCE_DIR}/tests/display/*_test.cpp"
+    "${CMAKE_SOURCE_DIR}/tests/wavetools/*_test.cpp"
+    "${CMAKE_SOURCE_DIR}/tests/melodex/*_test.cpp")
+add_executable(harmolab_tests ${HARMOLAB_UNIT_TESTS})
+target_link_libraries(harmolab_tests PRIVATE harmolab_core GTest::gtest_main)
+gtest_discover_tests(harmolab_tests PROPERTIES LABELS unit)
+
+set(HARMOLAB_WINDOWS_DIR "${CMAKE_SOURCE_DIR}/build/windows" CACHE PATH "Build folder of the windows preset")
+if(EXISTS "${CMAKE_SOURCE_DIR}/tests/system/CMakeLists.txt")
+    add_subdirectory(tests/system)
+endif()

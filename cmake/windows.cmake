@@ -1,0 +1,43 @@
+# The 32-bit Windows program, its resources and the system-test driver.
+enable_language(RC)
+include(cmake/host_tools.cmake)
+
+set(HARMOLAB_WIN_FLAGS -msse2 -mfpmath=sse -municode -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+
+include(resources/resources.cmake)
+
+add_executable(Harmolab WIN32
+    ${HARMOLAB_CORE_SOURCES}
+    app/main_win.cpp
+    app/main_window_win.cpp
+    app/window_lifecycle_win.cpp
+    app/window_size_win.cpp
+    app/tool_switch_win.cpp
+    app/paint_win.cpp
+    app/commands_win.cpp
+    app/menu_marks_win.cpp
+    app/toolbar_win.cpp
+    app/profile_store_win.cpp
+    app/debug_log_win.cpp
+    app/text_win.cpp
+    app/power_win.cpp
+    audio/capture_win.cpp
+    display/images_win.cpp
+    display/tuner_screen_win.cpp
+    display/metronome_screen_win.cpp
+    display/metronome_engine_win.cpp
+    display/spectrum_display_win.cpp
+    display/tick_timer_win.cpp
+    wavetools/playback_win.cpp
+    ${HARMOLAB_RESOURCE_OBJECTS}
+)
+target_include_directories(Harmolab PRIVATE "${CMAKE_SOURCE_DIR}" "${HARMOLAB_RESOURCE_DIR}")
+target_compile_options(Harmolab PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${HARMOLAB_WARNINGS} ${HARMOLAB_WIN_FLAGS}>)
+target_link_options(Harmolab PRIVATE -static -municode)
+target_link_libraries(Harmolab PRIVATE comctl32 comdlg32 shell32 winmm gdi32 user32 kernel32 msimg32)
+set_target_properties(Harmolab PROPERTIES OUTPUT_NAME Harmolab RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
+
+if(EXISTS "${CMAKE_SOURCE_DIR}/tests/driver/CMakeLists.txt")
+    add_subdirectory(tests/driver)
+endif()

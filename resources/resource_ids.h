@@ -1,0 +1,102 @@
+// Every resource and command id of Harmolab, shared by the .rc files and the code.
+// Plain #defines only: the resource compiler reads this file too.
+#ifndef HARMOLAB_RESOURCE_IDS_H
+#define HARMOLAB_RESOURCE_IDS_H
+
+// Resources.
+#define IDI_HARMOLAB 104
+#define IDR_MAIN_MENU 118
+#define IDB_TOOLBAR 111
+
+// Window titles (the same texts name the window classes), one per launch mode.
+#define IDS_TITLE_ALL_TOOLS 102
+#define IDS_TITLE_SPECTRUM 103
+#define IDS_TITLE_TUNER 104
+#define IDS_TITLE_METRONOME 105
+
+// Toolbar tooltips, in button order.
+#define IDS_TIP_POWER 40060
+#define IDS_TIP_PAUSE 40061
+#define IDS_TIP_SPECTRUM 40062
+#define IDS_TIP_TUNER 40063
+#define IDS_TIP_METRONOME 40064
+#define IDS_TIP_SINE 40065
+#define IDS_TIP_NOTE_MODE 40066
+#define IDS_TIP_HELP 40067
+
+// Dialog templates.
+#define IDD_ABOUT 106
+#define IDD_BASS_TUNING 108
+#define IDD_GUITAR_TUNING 109
+#define IDD_SHAMISEN_TUNING 110
+#define IDD_UKULELE_TUNING 111
+#define IDD_PLAY_VOLUME 112
+#define IDD_SINE_WAVE 113
+#define IDD_VOCAL_CANCELER 116
+#define IDD_CONFIG 118
+
+// The toolbar control.
+#define IDC_TOOLBAR 40034
+
+// Commands of the main window.
+#define IDM_PLAY_VOLUME 400
+#define IDM_POWER 40003
+#define IDM_QUIT 40004
+#define IDM_HALF_SIZE 40005
+#define IDM_NORMAL_SIZE 40006
+#define IDM_PAUSE 40008
+#define IDM_SPECTRUM 40009
+#define IDM_TUNER 40010
+#define IDM_METRONOME 40011
+#define IDM_NOTE_MODE 40014
+#define IDM_RECORD_VOLUME 40015
+#define IDM_HELP 40019
+#define IDM_ABOUT 40020
+#define IDM_CONFIG 40021
+#define IDM_ZOOM 40022
+#define IDM_OSCILLOSCOPE 40023
+#define IDM_GUITAR_TUNING 40029
+#define IDM_BASS_TUNING 40030
+#define IDM_SHAMISEN_TUNING 40032
+#define IDM_UKULELE_TUNING 40033
+#define IDM_RHYTHM_BOX 40034
+#define IDM_VOCAL_CANCEL_ADVANCED 40045
+#define IDM_VOCAL_CANCEL_SIMPLE 40046
+#define IDM_WAVE_PLAY 40036
+#define IDM_SINE_WAVE 40037
+#define IDM_WAVE_PLAY_LOG 40039
+#define IDM_WAVE_VIEW 40040
+#define IDM_SOUND_TRACKING 40083
+
+// Metronome kinds: the code adds metronome_kind to the first id, so keep them consecutive.
+#define IDM_KIND_NORMAL 40050
+#define IDM_KIND_CONDUCTOR 40051
+#define IDM_KIND_BALL 40052
+#define IDM_KIND_SIGNAL 40053
+
+// Downbeat items: popup n (2..6) holds n consecutive ids, item k accents beat k.
+// The code computes an id from (n, k), so the whole range must stay consecutive.
+#define IDM_DOWNBEAT_FIRST 40059
+#define IDM_DOWNBEAT_2_1 40059
+#define IDM_DOWNBEAT_2_2 40060
+#define IDM_DOWNBEAT_3_1 40061
+#define IDM_DOWNBEAT_3_2 40062
+#define IDM_DOWNBEAT_3_3 40063
+#define IDM_DOWNBEAT_4_1 40064
+#define IDM_DOWNBEAT_4_2 40065
+#define IDM_DOWNBEAT_4_3 40066
+#define IDM_DOWNBEAT_4_4 40067
+#define IDM_DOWNBEAT_5_1 40068
+#define IDM_DOWNBEAT_5_2 40069
+#define IDM_DOWNBEAT_5_3 40070
+#define IDM_DOWNBEAT_5_4 40071
+#define IDM_DOWNBEAT_5_5 40072
+#define IDM_DOWNBEAT_6_1 40073
+#define IDM_DOWNBEAT_6_2 40074
+#define IDM_DOWNBEAT_6_3 40075
+#define IDM_DOWNBEAT_6_4 40076
+#define IDM_DOWNBEAT_6_5 40077
+#define IDM_DOWNBEAT_6_6 40078
+#define IDM_DOWNBEAT_LAST 40078
+
+#endif

@@ -1,0 +1,28 @@
+# Compiles the resource scripts; the toolbar strip and the icon are drawn by our own generator first.
+harmolab_host_tool(make_toolbar_art tools/make_toolbar_art.cpp)
+
+set(HARMOLAB_RESOURCE_DIR "${CMAKE_BINARY_DIR}/generated")
+set(HARMOLAB_GENERATED_ART "${HARMOLAB_RESOURCE_DIR}/toolbar.bmp" "${HARMOLAB_RESOURCE_DIR}/harmolab.ico")
+add_custom_command(
+    OUTPUT ${HARMOLAB_GENERATED_ART}
+    COMMAND ${CMAKE_COMMAND} -E make_directory "${HARMOLAB_RESOURCE_DIR}"
+    COMMAND "${HOST_TOOL_make_toolbar_art}" "${HARMOLAB_RESOURCE_DIR}"
+    DEPENDS "${HOST_TOOL_make_toolbar_art}"
+    COMMENT "Drawing the toolbar strip and the icon"
+    VERBATIM)
+
+file(GLOB HARMOLAB_RC_FILES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/*.rc")
+set(HARMOLAB_RESOURCE_OBJECTS "")
+foreach(rc ${HARMOLAB_RC_FILES})
+    get_filename_component(stem "${rc}" NAME_WE)
+    set(obj "${HARMOLAB_RESOURCE_DIR}/${stem}_rc.o")
+    add_custom_command(
+        OUTPUT "${obj}"
+        COMMAND "${CMAKE_RC_COMPILER}" -c 65001 -O coff
+                -I "${CMAKE_SOURCE_DIR}/resources" -I "${HARMOLAB_RESOURCE_DIR}"
+                -i "${rc}" -o "${obj}"
+        DEPENDS "${rc}" "${CMAKE_SOURCE_DIR}/resources/resource_ids.h" ${HARMOLAB_GENERATED_ART}
+        COMMENT "Compiling resources ${stem}.rc"
+        VERBATIM)
+    list(APPEND HARMOLAB_RESOURCE_OBJECTS "${obj}")
+endforeach()
