@@ -3,8 +3,9 @@
 #define HARMOLAB_APP_APP_STATE_H
 
 #include <array>
-#include <atomic>
 #include <string>
+
+#include "app/shared_value.h"
 
 // Win32 handle types, declared the way windows.h declares them so that the record needs no
 // system header; the Win32 layer stores and reads them without casts.
@@ -46,8 +47,8 @@ struct DialogHandles {
     HWND__* play_volume = nullptr;
     HWND__* sine_wave = nullptr;
     HWND__* vocal_canceler = nullptr;
-    std::atomic<HWND__*> wave_view{nullptr};
-    std::atomic<void*> wave_view_thread{nullptr};
+    Shared<HWND__*> wave_view{nullptr};
+    Shared<void*> wave_view_thread{nullptr};
 };
 
 struct AppState {
@@ -60,7 +61,7 @@ struct AppState {
     int plot_mode = 0;  // bit 0 note mode, bit 1 oscilloscope
     int zoom_level = 1;
     int palette_no = 0;
-    std::atomic<int> pressed_button{0};
+    Shared<int> pressed_button{0};
     int osilo_status = 0;
     int note_status = 0;
     int lowfrq_status = 0;
@@ -71,7 +72,7 @@ struct AppState {
     int string_index = 0;
     int inst_status = 0;
     int fors_status = 0;
-    std::atomic<int> target_note{0};
+    Shared<int> target_note{0};
     int detected_note = 0;
     int display_frequency = 0;
     int cents_offset = -100;
@@ -85,7 +86,7 @@ struct AppState {
     int tuning_dialog_kind = 0;
 
     // Metronome.
-    std::atomic<int> metronome_tempo{0};
+    Shared<int> metronome_tempo{0};
     int beat_no = 0;
     int metronome_kind = 0;
     int metro_move_type = 0;
@@ -93,15 +94,15 @@ struct AppState {
     std::array<int, kDownbeatBars> downbeat{};
     std::array<std::string, 2> metro_sound_file;
     int metronome_sounds_ready = 0;
-    std::atomic<int> metronome_start_ms{0};
+    Shared<int> metronome_start_ms{0};
     int pause_started_ms = 0;
-    std::atomic<unsigned> tick_count{0};
+    Shared<unsigned> tick_count{0};
 
     // Audio and files.
-    std::atomic<int> capture_running{0};
-    std::atomic<int> playback_open{0};
-    std::atomic<int> refill_busy{0};
-    std::atomic<int> play_kind{0};
+    Shared<int> capture_running{0};
+    Shared<int> playback_open{0};
+    Shared<int> refill_busy{0};
+    Shared<int> play_kind{0};
     unsigned saved_play_volume = 0;
     unsigned play_volume = 0;
     int sampling_hz = 44100;

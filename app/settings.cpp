@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "app/text_number.h"
 
@@ -21,14 +22,20 @@ namespace {
 
 // The open-string table survives reading only while every value is this close to its default.
 constexpr int kOpenStringTolerance = 4;
+// Open strings are piano keys; anything outside 0..88 can't be tuned to and resets the table too.
+constexpr int kHighestKey = 88;
 
 int ReadInt(ProfileStore& store, const char* section, const char* key) {
     return ParseLeadingInt(store.ReadText(section, key));
 }
 
-// A value in lo..hi, or the replacement when outside.
-int ReadChecked(ProfileStore& store, const char* section, const char* key, int lo, int hi, int otherwise) {
-    int value = ReadInt(store, section, key);
+// A value in lo..hi, or the replacement when outside. A missing (or empty) key gives the key's
+// default, so that a default inside the range (the sine type's 1) is not read as 0.
+int ReadChecked(ProfileStore& store, const char* section, const char* key, int lo, int hi, int otherwise,
+                std::optional<int> when_missing = std::nullopt) {
+    std::string text = store.ReadText(section, key);
+    if (text.empty()) return when_missing.value_or(otherwise);
+    int value = ParseLeadingInt(text);
     return (value < lo || value > hi) ? otherwise : value;
 }
 
@@ -57,8 +64,9 @@ void ReadOpenStringKeys(ProfileStore& store, AppState& state) {
         for (int col = 0; col < kMaxStrings; ++col) {
             int value = ReadInt(store, OpenStringSection(row).c_str(), OpenStringKey(col).c_str());
             state.open_string_keys[row][col] = value;
-            far_off = far_off || std::abs(static_cast<long long>(value) - kDefaultOpenStringKeys[row][col]) >
-                                     kOpenStringTolerance;
+            bool not_a_key = value < 0 || value > kHighestKey;
+            far_off = far_off || not_a_key ||
+                      std::abs(static_cast<long long>(value) - kDefaultOpenStringKeys[row][col]) > kOpenStringTolerance;
         }
     }
     if (far_off) state.open_string_keys = kDefaultOpenStringKeys;
@@ -135,7 +143,7 @@ void ReadSettings(AppState& state, ProfileStore& store, const std::string& curre
     state.sine_file = store.ReadText("SINE", "FILE");
     state.sampling_hz = ReadChecked(store, "SAMPLING", "HZ", 8000, 44100, 44100);
     state.half_sampling_hz = state.sampling_hz / 2;
-    state.sampling_time_ms = ReadChecked(store, "SAMPLING", "TIME", 0, 600000, 1000);
+    state.sampling_time_ms = ReadChecked(store, "SAMPLING", "TIME", 0, 600000, 1000, 0);
     state.sampling_stereo = ReadChecked(store, "SAMPLING", "STEREO", 0, 1, 0);
     state.karaoke_input1 = store.ReadText("KARAOKE", "INPUT1");
     state.karaoke_input2 = store.ReadText("KARAOKE", "INPUT2");
