@@ -6,6 +6,7 @@
 #include "app/toolbar_win.h"
 #include "audio/capture_win.h"
 #include "display/tick_timer_win.h"
+#include "melodex/melodex.h"
 #include "resources/resource_ids.h"
 #include "wavetools/playback_win.h"
 
@@ -73,7 +74,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         case WM_APP_GO_TUNER: OnGoTool(kToolTuner); return 0;
         case WM_APP_GO_METRONOME: OnGoTool(kToolMetronome); return 0;
         case WM_APP_WAVE_PLAY_END: CheckMenuItem(app.main_menu, IDM_WAVE_PLAY, MF_BYCOMMAND | MF_UNCHECKED); return 0;
-        case WM_APP_MELODEX_DATA: return 0;
+        case WM_APP_MELODEX_DATA: MelodexProc(lparam, 0); return 0;
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }

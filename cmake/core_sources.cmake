@@ -7,6 +7,7 @@ set(HARMOLAB_CORE_SOURCES
     app/text_number.cpp
     app/window_layout.cpp
     audio/analysis_tables.cpp
+    wavetools/small_dialog_rules.cpp
     wavetools/wave_format.cpp
 )
 list(TRANSFORM HARMOLAB_CORE_SOURCES PREPEND "${CMAKE_SOURCE_DIR}/")

@@ -6,6 +6,10 @@ set(HARMOLAB_WIN_FLAGS -msse2 -mfpmath=sse -municode -DUNICODE -D_UNICODE -DWIN3
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 
 include(resources/resources.cmake)
+include(melodex/melodex.cmake)
+if(EXISTS "${CMAKE_SOURCE_DIR}/resources/help.cmake")
+    include(resources/help.cmake)
+endif()
 
 add_executable(Harmolab WIN32
     ${HARMOLAB_CORE_SOURCES}
@@ -29,13 +33,18 @@ add_executable(Harmolab WIN32
     display/metronome_engine_win.cpp
     display/spectrum_display_win.cpp
     display/tick_timer_win.cpp
+    display/tuning_dialog_win.cpp
     wavetools/playback_win.cpp
+    wavetools/file_choosers_win.cpp
+    wavetools/small_dialogs_win.cpp
+    wavetools/tool_windows_win.cpp
     ${HARMOLAB_RESOURCE_OBJECTS}
 )
 target_include_directories(Harmolab PRIVATE "${CMAKE_SOURCE_DIR}" "${HARMOLAB_RESOURCE_DIR}")
 target_compile_options(Harmolab PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${HARMOLAB_WARNINGS} ${HARMOLAB_WIN_FLAGS}>)
 target_link_options(Harmolab PRIVATE -static -municode)
-target_link_libraries(Harmolab PRIVATE comctl32 comdlg32 shell32 winmm gdi32 user32 kernel32 msimg32)
+add_dependencies(Harmolab melodex_ordinals)
+target_link_libraries(Harmolab PRIVATE "${MELODEX_ORDINAL_LIB}" comctl32 comdlg32 shell32 winmm gdi32 user32 kernel32 msimg32)
 set_target_properties(Harmolab PROPERTIES OUTPUT_NAME Harmolab RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
 
 if(EXISTS "${CMAKE_SOURCE_DIR}/tests/driver/CMakeLists.txt")

@@ -23,6 +23,8 @@ void ReleaseSpectrumResources() {
     spectrum_bitmap = nullptr;
 }
 
+void RebuildSpectrumDisplay() {}
+
 void FreeSpectrumPicture() {}
 
 HPALETTE SpectrumPalette() { return nullptr; }

@@ -11,6 +11,8 @@ constexpr int kSpectrumImageHeight = 104;
 void BuildSpectrumColours(int palette_no);
 void CreateSpectrumResources(HDC window_dc);
 void ReleaseSpectrumResources();
+// Rebuilds the picture after a change of mode, zoom or oscilloscope.
+void RebuildSpectrumDisplay();
 // Frees the memory of the spectrum picture's bitmap header.
 void FreeSpectrumPicture();
 

@@ -35,6 +35,29 @@
 #define IDD_VOCAL_CANCELER 116
 #define IDD_CONFIG 118
 
+// Controls of the Config dialog.
+#define IDC_CONFIG_FIRST_BEAT_BROWSE 1005
+#define IDC_CONFIG_FIRST_BEAT_FILE 1006
+#define IDC_CONFIG_BEAT_BROWSE 1008
+#define IDC_CONFIG_BEAT_FILE 1009
+#define IDC_CONFIG_PALETTE 1010
+#define IDC_CONFIG_TYPE1 1011  // Type1..Type3 stay consecutive: the code adds the movement type
+#define IDC_CONFIG_TYPE2 1012
+#define IDC_CONFIG_TYPE3 1013
+#define IDC_CONFIG_SAMPLING_HZ 1015
+#define IDC_CONFIG_CLEAR_LINE 1039
+#define IDC_CONFIG_KEEP_LINE 1040
+
+// Controls of the Play volume dialog.
+#define IDC_VOLUME_LEFT_TEXT 1006
+#define IDC_VOLUME_LEFT 1007
+#define IDC_VOLUME_RIGHT 1008
+#define IDC_VOLUME_RIGHT_TEXT 1009
+
+// Controls of the About dialog.
+#define IDC_ABOUT_VERSION 1001
+#define IDC_ABOUT_CREDIT 1002
+
 // The toolbar control.
 #define IDC_TOOLBAR 40034
 

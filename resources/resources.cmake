@@ -11,18 +11,14 @@ add_custom_command(
     COMMENT "Drawing the toolbar strip and the icon"
     VERBATIM)
 
+# One script includes the others, so the program carries a single resource section.
 file(GLOB HARMOLAB_RC_FILES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/*.rc")
-set(HARMOLAB_RESOURCE_OBJECTS "")
-foreach(rc ${HARMOLAB_RC_FILES})
-    get_filename_component(stem "${rc}" NAME_WE)
-    set(obj "${HARMOLAB_RESOURCE_DIR}/${stem}_rc.o")
-    add_custom_command(
-        OUTPUT "${obj}"
-        COMMAND "${CMAKE_RC_COMPILER}" -c 65001 -O coff
-                -I "${CMAKE_SOURCE_DIR}/resources" -I "${HARMOLAB_RESOURCE_DIR}"
-                -i "${rc}" -o "${obj}"
-        DEPENDS "${rc}" "${CMAKE_SOURCE_DIR}/resources/resource_ids.h" ${HARMOLAB_GENERATED_ART}
-        COMMENT "Compiling resources ${stem}.rc"
-        VERBATIM)
-    list(APPEND HARMOLAB_RESOURCE_OBJECTS "${obj}")
-endforeach()
+set(HARMOLAB_RESOURCE_OBJECTS "${HARMOLAB_RESOURCE_DIR}/harmolab_rc.o")
+add_custom_command(
+    OUTPUT ${HARMOLAB_RESOURCE_OBJECTS}
+    COMMAND "${CMAKE_RC_COMPILER}" -c 65001 -O coff
+            -I "${CMAKE_SOURCE_DIR}/resources" -I "${HARMOLAB_RESOURCE_DIR}"
+            -i "${CMAKE_SOURCE_DIR}/resources/harmolab.rc" -o ${HARMOLAB_RESOURCE_OBJECTS}
+    DEPENDS ${HARMOLAB_RC_FILES} "${CMAKE_SOURCE_DIR}/resources/resource_ids.h" ${HARMOLAB_GENERATED_ART}
+    COMMENT "Compiling resources"
+    VERBATIM)
