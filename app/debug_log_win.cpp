@@ -1,6 +1,10 @@
 // Debugger output through the system.
-#include "app/debug_log.h"
+#include "app/debug_log_win.h"
 
 #include <windows.h>
 
-void DebugLine(const char* text) { OutputDebugStringA(text); }
+#include "app/debug_log.h"
+
+void InstallDebuggerSink() {
+    SetDebugSink([](const char* text) { OutputDebugStringA(text); });
+}

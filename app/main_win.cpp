@@ -8,6 +8,7 @@
 
 #include "app/app_state.h"
 #include "app/command_line.h"
+#include "app/debug_log_win.h"
 #include "app/main_window_win.h"
 #include "app/text_win.h"
 #include "resources/resource_ids.h"
@@ -51,6 +52,7 @@ int RunMessageLoop(HWND window) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    InstallDebuggerSink();
     LaunchOptions options = ParseCommandLine(ProgramArguments());
     app.launch_mode = options.launch_mode;
     app.metronome_tempo = options.metronome_tempo;

@@ -2,11 +2,16 @@
 set(HARMOLAB_CORE_SOURCES
     app/app_state.cpp
     app/command_line.cpp
+    app/debug_log.cpp
     app/menu_marks.cpp
     app/settings.cpp
     app/text_number.cpp
+    app/utf8_file.cpp
     app/window_layout.cpp
+    audio/analysis_log.cpp
     audio/analysis_tables.cpp
+    audio/capture_engine.cpp
+    display/spectrum_picture.cpp
     wavetools/small_dialog_rules.cpp
     wavetools/wave_format.cpp
 )
