@@ -39,10 +39,9 @@ Colour Mix(const Colour& a, const Colour& b, double t) {
 
 // One palette for the whole program's art.
 namespace pal {
-const Colour kInk = Rgb(0x1B2636);        // outlines, text
-const Colour kSlate = Rgb(0x4B5A70);      // neutral glyphs (switched off)
+const Colour kInk = Rgb(0x1B2636);    // outlines, text
+const Colour kSlate = Rgb(0x4B5A70);  // neutral glyphs (switched off)
 const Colour kSlateLight = Rgb(0x8592A6);
-const Colour kSteel = Rgb(0xA9B4C4);
 const Colour kWhite = Rgb(0xFEFEFE);
 const Colour kCream = Rgb(0xFFF8E6);
 const Colour kBlue = Rgb(0x2A6BD4);
@@ -86,7 +85,7 @@ Paint VGradient(const Colour& a, const Colour& b, double y0, double y1) {
     return [=](double, double y) { return Mix(a, b, (y - y0) / (y1 - y0)); };
 }
 
-// Composites `paint` over the canvas wherever `shape` covers it, offset by (ox, oy).
+// Composites `paint` over the canvas wherever `shape` covers it.
 void Fill(Canvas& c, const Shape& shape, const Paint& paint, double opacity = 1.0) {
     for (int y = 0; y < c.h; ++y) {
         for (int x = 0; x < c.w; ++x) {
@@ -219,7 +218,8 @@ Shape Intersect(Shape a, Shape b) {
 
 // The rim of a rounded rectangle, `t` wide.
 Shape RoundFrame(double x0, double y0, double x1, double y1, double r, double t) {
-    return Minus(RoundRect(x0, y0, x1, y1, r), RoundRect(x0 + t, y0 + t, x1 - t, y1 - t, std::max(0.0, r - t)));
+    return Minus(RoundRect(x0, y0, x1, y1, r),
+                 RoundRect(x0 + t, y0 + t, x1 - t, y1 - t, std::max(0.0, r - t)));
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -243,7 +243,8 @@ void PowerGlyph(Canvas& c, bool on) {
     Shape ring = Arc(cx, cy, 3.6, 5.4, 125, 415);
     Shape bar = Line(cx, 2.3, cx, 7.6, 0.95);
     // A darker shadow under the glyph, then the glyph: reads as slightly raised.
-    Fill(c, [&](double x, double y) { return ring(x, y - 0.7) || bar(x, y - 0.7); }, dark, on ? 0.8 : 0.55);
+    Fill(
+        c, [&](double x, double y) { return ring(x, y - 0.7) || bar(x, y - 0.7); }, dark, on ? 0.8 : 0.55);
     Fill(c, Union(ring, bar), VGradient(top, bottom, 2, 13));
 }
 
@@ -293,7 +294,8 @@ void MetronomeGlyph(Canvas& c, bool active) {
     if (active) ActiveTile(c);
     // Pyramid body with a lighter front panel and a darker base.
     Fill(c, Polygon({{{6, 1}, {11, 1}, {14.5, 14}, {2.5, 14}}}), pal::kWoodDark);
-    Fill(c, Polygon({{{6.7, 2}, {10.3, 2}, {13.4, 13}, {3.6, 13}}}), VGradient(pal::kWoodLight, pal::kWood, 2, 13));
+    Fill(c, Polygon({{{6.7, 2}, {10.3, 2}, {13.4, 13}, {3.6, 13}}}),
+         VGradient(pal::kWoodLight, pal::kWood, 2, 13));
     Fill(c, Polygon({{{7, 3}, {10, 3}, {11, 10}, {6, 10}}}), pal::kCream);
     Fill(c, Rect(4, 11, 13, 13), pal::kWoodDark, 0.6);
     // Pendulum swung to the right, with its weight; the pivot sits on column 8.
@@ -317,7 +319,8 @@ void SineGlyph(Canvas& c, bool active) {
         double dy = y - wave(x), slope = (wave(x + 0.01) - wave(x - 0.01)) / 0.02;
         return std::abs(dy) / std::sqrt(1 + slope * slope) <= 1.15;
     };
-    Fill(c, [s](double x, double y) { return s(x, y - 0.8); }, pal::kBlueDark, 0.35);
+    Fill(
+        c, [s](double x, double y) { return s(x, y - 0.8); }, pal::kBlueDark, 0.35);
     Fill(c, s, VGradient(Rgb(0x4A8CEB), pal::kBlueDark, 2.5, 12.5));
 }
 
@@ -342,7 +345,7 @@ void BadgeGlyph(Canvas& c, const std::vector<std::string>& letter, int lx, int l
     Fill(c, Circle(cx, cy, 7.0), pal::kBlueDark);
     Fill(c, Circle(cx, cy, 6.1), VGradient(pal::kBlueLight, pal::kBlue, 1.5, 13));
     Fill(c, Ellipse(cx, cy - 3.2, 4.2, 2.2, 0), pal::kWhite, 0.25);  // gloss
-    Sprite(c, lx, ly, letter, {{'#', pal::kWhite}, {'+', Rgb(0xFEFEFE, 0.55)}});
+    Sprite(c, lx, ly, letter, {{'#', pal::kWhite}});
 }
 
 void HelpGlyph(Canvas& c) {
@@ -376,14 +379,22 @@ void InfoGlyph(Canvas& c) {
 Canvas DrawToolbar() {
     Canvas strip(kCellW * 16, kCellH, pal::kToolbarGrey);
     std::vector<std::function<void(Canvas&)>> cells = {
-        [](Canvas& c) { PowerGlyph(c, false); },     [](Canvas& c) { PowerGlyph(c, true); },
-        [](Canvas& c) { PauseGlyph(c, false); },     [](Canvas& c) { PauseGlyph(c, true); },
-        [](Canvas& c) { SpectrumGlyph(c, false); },  [](Canvas& c) { SpectrumGlyph(c, true); },
-        [](Canvas& c) { TunerGlyph(c, false); },     [](Canvas& c) { TunerGlyph(c, true); },
-        [](Canvas& c) { MetronomeGlyph(c, false); }, [](Canvas& c) { MetronomeGlyph(c, true); },
-        [](Canvas& c) { SineGlyph(c, false); },      [](Canvas& c) { SineGlyph(c, true); },
-        [](Canvas& c) { NoteGlyph(c, false); },      [](Canvas& c) { NoteGlyph(c, true); },
-        [](Canvas& c) { HelpGlyph(c); },             [](Canvas& c) { InfoGlyph(c); },
+        [](Canvas& c) { PowerGlyph(c, false); },
+        [](Canvas& c) { PowerGlyph(c, true); },
+        [](Canvas& c) { PauseGlyph(c, false); },
+        [](Canvas& c) { PauseGlyph(c, true); },
+        [](Canvas& c) { SpectrumGlyph(c, false); },
+        [](Canvas& c) { SpectrumGlyph(c, true); },
+        [](Canvas& c) { TunerGlyph(c, false); },
+        [](Canvas& c) { TunerGlyph(c, true); },
+        [](Canvas& c) { MetronomeGlyph(c, false); },
+        [](Canvas& c) { MetronomeGlyph(c, true); },
+        [](Canvas& c) { SineGlyph(c, false); },
+        [](Canvas& c) { SineGlyph(c, true); },
+        [](Canvas& c) { NoteGlyph(c, false); },
+        [](Canvas& c) { NoteGlyph(c, true); },
+        [](Canvas& c) { HelpGlyph(c); },
+        [](Canvas& c) { InfoGlyph(c); },
     };
     for (size_t i = 0; i < cells.size(); ++i) {
         Canvas cell(kCellW, kCellH, pal::kToolbarGrey);
@@ -404,7 +415,8 @@ Canvas DrawIcon(int size) {
 
     // Tile with a soft shadow below it and a gloss on its upper half.
     Fill(c, RoundRect(S(2), S(3.5), S(46), S(47), S(9)), Rgb(0x000000), 0.28);
-    Fill(c, RoundRect(S(2), S(1.5), S(46), S(45.5), S(9)), VGradient(Rgb(0x3C86E6), Rgb(0x123A86), S(1), S(46)));
+    Fill(c, RoundRect(S(2), S(1.5), S(46), S(45.5), S(9)),
+         VGradient(Rgb(0x3C86E6), Rgb(0x123A86), S(1), S(46)));
     Fill(c, RoundFrame(S(2), S(1.5), S(46), S(45.5), S(9), std::max(1.0, S(1.5))), Rgb(0x0C2B66), 0.8);
     Fill(c, Intersect(RoundRect(S(3.5), S(3), S(44.5), S(44), S(8)), Ellipse(S(24), S(2), S(30), S(17), 0)),
          pal::kWhite, 0.14);
@@ -451,13 +463,16 @@ Canvas DrawIcon(int size) {
         double t = std::fmod(std::abs(x - fx) + 100 * prong, prong) / prong;  // shade across each bar
         return Mix(metal_hi, metal_lo, x < fx ? t * 0.8 : 0.3 + t * 0.7);
     };
-    Shape prongs = Union(Rect(fx - gap - prong, top, fx - gap, bend), Rect(fx + gap, top, fx + gap + prong, bend));
-    Shape tips = Union(Circle(fx - gap - prong / 2, top, prong / 2), Circle(fx + gap + prong / 2, top, prong / 2));
+    Shape prongs =
+        Union(Rect(fx - gap - prong, top, fx - gap, bend), Rect(fx + gap, top, fx + gap + prong, bend));
+    Shape tips =
+        Union(Circle(fx - gap - prong / 2, top, prong / 2), Circle(fx + gap + prong / 2, top, prong / 2));
     Shape u = Intersect(Arc(fx, bend, gap, gap + prong, 180, 360), Rect(0, bend, size, size));
     Shape stem = Union(Rect(fx - S(1.8), bend + gap, fx + S(1.8), stem_end - S(2)),
                        RoundRect(fx - S(2.8), stem_end - S(6), fx + S(2.8), stem_end, S(2)));
     Shape fork = Union(Union(Union(prongs, tips), u), stem);
-    Fill(c, [&](double x, double y) { return fork(x - S(1.2), y - S(1.2)); }, Rgb(0x06183F), 0.5);
+    Fill(
+        c, [&](double x, double y) { return fork(x - S(1.2), y - S(1.2)); }, Rgb(0x06183F), 0.5);
     Fill(c, fork, Metal);
     return c;
 }
@@ -481,7 +496,9 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     return std::fclose(f) == 0 && ok;
 }
 
-uint8_t ToByte(double v) { return uint8_t(std::lround(std::clamp(v, 0.0, 1.0) * 255)); }
+uint8_t ToByte(double v) {
+    return uint8_t(std::lround(std::clamp(v, 0.0, 1.0) * 255));
+}
 
 using Rgb8 = std::array<uint8_t, 3>;
 
@@ -527,7 +544,8 @@ std::vector<Rgb8> MedianCut(const std::map<Rgb8, int>& colours, size_t limit) {
         }
         if (pick < 0) break;
         auto& box = boxes[pick];
-        std::sort(box.begin(), box.end(), [channel](const Item& a, const Item& b) { return a.c[channel] < b.c[channel]; });
+        std::sort(box.begin(), box.end(),
+                  [channel](const Item& a, const Item& b) { return a.c[channel] < b.c[channel]; });
         int total = 0, half = 0;
         for (auto& it : box) total += it.n;
         size_t cut = 1;
@@ -544,8 +562,8 @@ std::vector<Rgb8> MedianCut(const std::map<Rgb8, int>& colours, size_t limit) {
     for (auto& box : boxes) {
         double r = 0, g = 0, b = 0, n = 0;
         for (auto& it : box) r += it.c[0] * it.n, g += it.c[1] * it.n, b += it.c[2] * it.n, n += it.n;
-        out.push_back(AvoidMappedColours({uint8_t(std::lround(r / n)), uint8_t(std::lround(g / n)),
-                                          uint8_t(std::lround(b / n))}));
+        out.push_back(AvoidMappedColours(
+            {uint8_t(std::lround(r / n)), uint8_t(std::lround(g / n)), uint8_t(std::lround(b / n))}));
     }
     return out;
 }
