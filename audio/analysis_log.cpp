@@ -6,7 +6,7 @@
 #include <ctime>
 
 #include "app/utf8_file.h"
-#include "display/spectrum_picture.h"
+#include "audio/note_names.h"
 
 namespace {
 
@@ -18,13 +18,6 @@ int LocalTimeOfDayMs() {
     return ((local.tm_hour * 60 + local.tm_min) * 60 + local.tm_sec) * 1000 + static_cast<int>(ms);
 }
 
-// The tuner names notes as its screen does, A4 = 440 Hz.
-std::string TunerNoteName(int key) {
-    static const char* const kNames[12] = {"A", "A#", "B", "C", "C#", "D", "D#", "E", "F", "F#", "G", "G#"};
-    if (key < 1 || key > 88) return "";
-    return std::string(kNames[(key - 1) % 12]) + std::to_string((key + 8) / 12);
-}
-
 }  // namespace
 
 std::string FormatAnalysisLogLine(int time_of_day_ms, const AppState& state) {
@@ -34,7 +27,7 @@ std::string FormatAnalysisLogLine(int time_of_day_ms, const AppState& state) {
     std::string cents = (tuner && state.cents_offset != -100) ? std::to_string(state.cents_offset) : "";
     int ms = time_of_day_ms % 1000;
     int s = time_of_day_ms / 1000;
-    char time_text[16];
+    char time_text[32];
     std::snprintf(time_text, sizeof(time_text), "%02d:%02d:%02d.%03d", (s / 3600) % 24, (s / 60) % 60, s % 60, ms);
     return std::string(time_text) + "," + (tuner ? "tuner" : "spectrum") + "," + note + "," +
            std::to_string(state.display_frequency) + "," + cents;

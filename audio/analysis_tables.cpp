@@ -1,4 +1,7 @@
-// Analysis tables; filled in with the sine transform and band levels.
+// Rebuilds the analysis tables of the program's one Spectra instance for the current sampling rate.
 #include "audio/analysis_tables.h"
 
-void BuildAnalysisTables() {}
+#include "app/app_state.h"
+#include "audio/spectra.h"
+
+void BuildAnalysisTables() { spectra.BuildTables(app.half_sampling_hz); }

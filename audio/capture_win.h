@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
+#include "audio/capture_engine.h"
+
 // The analysis frame lives from window creation to destruction.
 void AllocateCaptureFrame();
 void FreeCaptureFrame();
@@ -12,6 +16,9 @@ void FreeCaptureFrame();
 int OpenCapture(HWND window);
 void StartCapture();
 void StopCapture();
+
+// The newest analysed samples, oldest first; null before window creation.
+const int16_t* AnalysisFrame();
 
 // Handles one WM_APP_CAPTURE_DATA notification.
 void OnCaptureData(HWND window, LPARAM header);

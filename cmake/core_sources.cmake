@@ -11,9 +11,16 @@ set(HARMOLAB_CORE_SOURCES
     audio/analysis_log.cpp
     audio/analysis_tables.cpp
     audio/capture_engine.cpp
+    audio/detectors.cpp
+    audio/note_names.cpp
+    audio/offline_analysis.cpp
     display/spectrum_picture.cpp
     wavetools/small_dialog_rules.cpp
     wavetools/wave_format.cpp
+    wavetools/wave_file.cpp
+    wavetools/wave_source.cpp
+    audio/sine_transform.cpp
+    audio/spectra.cpp
 )
 list(TRANSFORM HARMOLAB_CORE_SOURCES PREPEND "${CMAKE_SOURCE_DIR}/")
 

@@ -16,12 +16,24 @@ file(GLOB_RECURSE HARMOLAB_UNIT_TESTS CONFIGURE_DEPENDS
     "${CMAKE_SOURCE_DIR}/tests/audio/*_test.cpp"
     "${CMAKE_SOURCE_DIR}/tests/display/*_test.cpp"
     "${CMAKE_SOURCE_DIR}/tests/wavetools/*_test.cpp"
-    "${CMAKE_SOURCE_DIR}/tests/melodex/*_test.cpp")
+    "${CMAKE_SOURCE_DIR}/tests/melodex/*_test.cpp"
+    "${CMAKE_SOURCE_DIR}/tests/tools/*_test.cpp")
 add_executable(harmolab_tests ${HARMOLAB_UNIT_TESTS})
 target_link_libraries(harmolab_tests PRIVATE harmolab_core GTest::gtest_main)
 gtest_discover_tests(harmolab_tests PROPERTIES LABELS unit)
 
+add_executable(harmolab_analyze tools/analyze_wave.cpp)
+target_link_libraries(harmolab_analyze PRIVATE harmolab_core)
+add_test(NAME offline_analysis COMMAND "${CMAKE_SOURCE_DIR}/tests/tools/offline_analyze_test.sh" $<TARGET_FILE:harmolab_analyze>)
+set_tests_properties(offline_analysis PROPERTIES LABELS unit)
+
 set(HARMOLAB_WINDOWS_DIR "${CMAKE_SOURCE_DIR}/build/windows" CACHE PATH "Build folder of the windows preset")
 if(EXISTS "${CMAKE_SOURCE_DIR}/tests/system/CMakeLists.txt")
     add_subdirectory(tests/system)
+endif()
+if(EXISTS "${CMAKE_SOURCE_DIR}/tests/fuzz/CMakeLists.txt")
+    add_subdirectory(tests/fuzz)
+endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
+    add_subdirectory(bench)
 endif()

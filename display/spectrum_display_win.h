@@ -1,26 +1,33 @@
-// The spectrum analyser's colours, picture bitmap and overlays.
+// The spectrum analyser's palette, picture bitmap, keyboard strip and status line.
 #ifndef HARMOLAB_DISPLAY_SPECTRUM_DISPLAY_WIN_H
 #define HARMOLAB_DISPLAY_SPECTRUM_DISPLAY_WIN_H
 
 #include <windows.h>
 
+#include "display/spectrum_picture.h"
+
 constexpr int kSpectrumImageWidth = 352;
 constexpr int kSpectrumBarsHeight = 80;
 constexpr int kSpectrumImageHeight = 104;
 
+// The 64 colours of a colour group, for the picture and the palette; once at window creation.
 void BuildSpectrumColours(int palette_no);
+// Builds the palette, a fresh picture and the bitmap for the window's device context.
 void CreateSpectrumResources(HDC window_dc);
 void ReleaseSpectrumResources();
-// Rebuilds the picture after a change of mode, zoom or oscilloscope.
+// Redraws the strip after a change of mode, zoom or oscilloscope.
 void RebuildSpectrumDisplay();
-// Frees the memory of the spectrum picture's bitmap header.
+// Frees the picture memory at exit.
 void FreeSpectrumPicture();
+
+// The picture the spectrum detectors draw into.
+SpectrumPicture& CurrentSpectrumPicture();
 
 HPALETTE SpectrumPalette();
 HBITMAP SpectrumBitmap();
-// Copies scan lines 0..79 of the spectrum picture to the top of the bitmap selected in memory.
+// Copies rows 0..79 of the picture, and the oscilloscope trace when it is on, into the bitmap.
 void DrawSpectrumBars(HDC memory);
-// Scale, keyboard strip and status line below the bars.
+// The status line with the strongest note and its frequency.
 void DrawSpectrumScale(HDC memory);
 
 #endif

@@ -76,14 +76,6 @@ void SpectrumPicture::PaintHistory(int band, int level) {
     p[3] = kBackgroundIndex;
 }
 
-std::string SpectrumNoteName(int key) {
-    static const char* const kNames[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
-    if (key < 1 || key > 88) return "";
-    // Key 1 is A of octave -1; the octave number changes at each C (key 4).
-    int from_c = key + 8;  // semitones above the C below key 1
-    return std::string(kNames[from_c % 12]) + std::to_string(from_c / 12 - 1);
-}
-
 bool IsBlackKey(int key) {
     int m = key % 12;
     return m == 1 || m == 4 || m == 6 || m == 9 || m == 11;

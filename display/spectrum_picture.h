@@ -55,9 +55,6 @@ private:
     std::array<uint8_t, static_cast<size_t>(kPictureRows) * kPictureWidth> pixels_{};
 };
 
-// The note name of a piano key 1..88 as the spectrum shows it ("A-1" for key 1, "A3" for 49); "" outside.
-std::string SpectrumNoteName(int key);
-
 // Colour of the keyboard strip's key 0..87 for a colour group.
 Rgb StripKeyColour(int key, int group);
 bool IsBlackKey(int key);
