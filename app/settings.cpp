@@ -10,7 +10,8 @@
 const std::array<int, 6> kDefaultGuitarKeys = {4, 9, 2, 7, 11, 4};
 const std::array<int, 4> kDefaultBassKeys = {7, 2, 9, 4};
 const std::array<int, 4> kDefaultUkuleleKeys = {7, 0, 4, 9};
-const std::array<int, 3> kDefaultShamisenKeys = {11, 4, 11};
+// C, G, C: the letters of the shamisen's open strings, so the dialog's defaults match its targets.
+const std::array<int, 3> kDefaultShamisenKeys = {0, 7, 0};
 const std::array<std::array<int, kMaxStrings>, kInstrumentCount> kDefaultOpenStringKeys = {{
     {20, 25, 30, 35, 39, 44},
     {8, 13, 18, 23, 0, 0},

@@ -4,6 +4,7 @@ set(HARMOLAB_CORE_SOURCES
     app/command_line.cpp
     app/debug_log.cpp
     app/menu_marks.cpp
+    app/pointer_input.cpp
     app/settings.cpp
     app/text_number.cpp
     app/utf8_file.cpp
@@ -14,7 +15,10 @@ set(HARMOLAB_CORE_SOURCES
     audio/detectors.cpp
     audio/note_names.cpp
     audio/offline_analysis.cpp
+    display/image_ids.cpp
     display/spectrum_picture.cpp
+    display/tuner_layout.cpp
+    display/tunings.cpp
     wavetools/small_dialog_rules.cpp
     wavetools/wave_format.cpp
     wavetools/wave_file.cpp

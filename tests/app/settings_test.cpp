@@ -113,7 +113,7 @@ TEST(Settings, PerStringKeys) {
     EXPECT_EQ(all_zero.bass_keys, kDefaultBassKeys);
 
     AppState negative = ReadWith({{"SHAMI", "ST1", "-1"}, {"SHAMI", "ST2", "3"}, {"SHAMI", "ST3", "0"}});
-    EXPECT_EQ(negative.shamisen_keys, (std::array<int, 3>{11, 3, 0}));
+    EXPECT_EQ(negative.shamisen_keys, (std::array<int, 3>{0, 3, 0}));
 }
 
 std::vector<Entry> OpenStringTableWith(int row, int column, int value) {

@@ -1,0 +1,29 @@
+// Presses, releases and held repetition of the painted buttons, in picture coordinates.
+#ifndef HARMOLAB_APP_POINTER_INPUT_H
+#define HARMOLAB_APP_POINTER_INPUT_H
+
+#include "app/app_state.h"
+
+// What a press asks the window to do besides changing the state.
+struct PointerAction {
+    bool refresh = false;  // invalidate the picture
+    int tone_key = 0;      // play the reference tone of this key (1..88) ...
+    int tone_ms = 0;       // ... for this long
+    int command = 0;       // send this menu command to the main window
+};
+
+// Tuner press at picture position (x, y), boxes of the current screen size (0 normal, 1 half).
+PointerAction TunerPress(AppState& state, int x, int y, bool tuning_dialog_open);
+
+// Releasing the left button: true when a held button was let go and the picture must refresh.
+bool ReleasePress(AppState& state);
+
+// Held-button repetition of the tuner's step buttons, run on every 20 ms tick after the tick is
+// counted: a step when more than five ticks passed since the last one. True when the target changed.
+bool TunerRepeat(AppState& state);
+
+// The keyboard strip of the spectrum picture: the key 1..88 under the pointer, 0 outside. Window
+// width and height, and the pointer relative to the window's top-left corner.
+int SpectrumStripKey(int window_width, int window_height, int xw, int yw, int frame_width);
+
+#endif
