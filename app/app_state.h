@@ -54,7 +54,7 @@ struct DialogHandles {
 struct AppState {
     // Mode and display.
     int launch_mode = kLaunchAllTools;
-    int current_tool = kToolSpectrum;
+    Shared<int> current_tool{kToolSpectrum};
     int screen_size = 0;
     int power_on = 0;
     int paused = 0;

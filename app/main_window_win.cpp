@@ -3,6 +3,7 @@
 
 #include "app/app_messages.h"
 #include "app/app_state.h"
+#include "app/pointer_win.h"
 #include "app/toolbar_win.h"
 #include "audio/capture_win.h"
 #include "display/tick_timer_win.h"
@@ -67,6 +68,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         case WM_SYSCOMMAND:
             if (IsRefusedSystemCommand(wparam)) return 0;
             break;
+        case WM_LBUTTONDOWN: return OnLeftButtonDown(window);
+        case WM_LBUTTONUP: return OnLeftButtonUp(window);
+        case WM_MOUSEMOVE: return OnMouseMove(window);
         case WM_NCHITTEST: return FrameHitTest(window, message, wparam, lparam);
         case WM_APP_CAPTURE_DATA: OnCaptureData(window, lparam); return 0;
         case WM_APP_PLAY_DONE: return OnPlayDone(lparam);

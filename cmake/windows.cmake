@@ -26,6 +26,7 @@ add_executable(Harmolab WIN32
     app/debug_log_win.cpp
     app/text_win.cpp
     app/power_win.cpp
+    app/pointer_win.cpp
     audio/capture_win.cpp
     display/images_win.cpp
     display/tuner_screen_win.cpp
@@ -38,6 +39,7 @@ add_executable(Harmolab WIN32
     wavetools/file_choosers_win.cpp
     wavetools/small_dialogs_win.cpp
     wavetools/tool_windows_win.cpp
+    wavetools/reference_tone_win.cpp
     ${HARMOLAB_RESOURCE_OBJECTS}
 )
 target_include_directories(Harmolab PRIVATE "${CMAKE_SOURCE_DIR}" "${HARMOLAB_RESOURCE_DIR}")

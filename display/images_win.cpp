@@ -1,19 +1,118 @@
-// Off-screen composition of the tuner and metronome screens.
+// Image slots and off-screen composition of the tuner and metronome screens.
 #include "display/images_win.h"
 
+#include <array>
+
 #include "app/app_state.h"
+#include "app/text_win.h"
 #include "app/window_layout.h"
+#include "display/image_ids.h"
 #include "display/metronome_screen_win.h"
 #include "display/tuner_screen_win.h"
 
 namespace {
+
 const COLORREF kTunerBackground = RGB(210, 210, 210);
 const COLORREF kMetronomeBackground = RGB(255, 255, 255);
+const COLORREF kTransparentKey = RGB(255, 255, 255);
+constexpr int kSlotCount = 200;
+
+// One loaded image: its bitmap stays selected in its own memory DC for as long as it is loaded.
+struct ImageSlot {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ original = nullptr;  // the DC's own bitmap, put back before the DC goes
+    BITMAP info = {};
+};
+
+std::array<ImageSlot, kSlotCount> slots;
+
+void ReleaseSlot(ImageSlot& slot) {
+    if (slot.dc) {
+        SelectObject(slot.dc, slot.original);
+        DeleteDC(slot.dc);
+    }
+    if (slot.bitmap) DeleteObject(slot.bitmap);
+    slot = ImageSlot{};
+}
+
+bool LoadImageSlot(int id, HDC dc, const std::string& path) {
+    ImageSlot& slot = slots[id];
+    auto* bitmap = static_cast<HBITMAP>(LoadImageW(nullptr, Widen(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    if (!bitmap) return false;
+    HDC memory = CreateCompatibleDC(dc);
+    if (!memory) {
+        DeleteObject(bitmap);
+        return false;
+    }
+    ReleaseSlot(slot);
+    slot.bitmap = bitmap;
+    slot.dc = memory;
+    GetObjectW(bitmap, sizeof(BITMAP), &slot.info);
+    slot.original = SelectObject(memory, bitmap);
+    return true;
+}
+
+const ImageSlot* Loaded(int id) {
+    if (id < 0 || id >= kSlotCount || !slots[id].dc) return nullptr;
+    return &slots[id];
+}
+
+void FillBackground(HDC dc, COLORREF colour) {
+    HPEN pen = CreatePen(PS_SOLID, 1, colour);
+    HBRUSH brush = CreateSolidBrush(colour);
+    HGDIOBJ old_pen = SelectObject(dc, pen);
+    HGDIOBJ old_brush = SelectObject(dc, brush);
+    Rectangle(dc, 0, 0, kBackBufferWidth, kBackBufferHeight);
+    SelectObject(dc, old_pen);
+    SelectObject(dc, old_brush);
+    DeleteObject(pen);
+    DeleteObject(brush);
+}
+
 }  // namespace
 
-void ClearImageTables() {}
-bool LoadAllImages() { return true; }
-void ReleaseImages() {}
+void ClearImageTables() { slots.fill(ImageSlot{}); }
+
+bool LoadAllImages() {
+    const auto& table = ImageAssetTable();
+    for (int id = 0; id < kImageCount; ++id) {
+        if (!LoadImageSlot(id, app.window_dc, table[id])) {
+            MessageBoxW(app.main_window, L"File Error", L"", MB_OK);
+            return false;
+        }
+    }
+    return true;
+}
+
+void ReleaseImages() {
+    for (ImageSlot& slot : slots) ReleaseSlot(slot);
+}
+
+void DrawImageKeyed(int id, int x, int y, HDC dc) {
+    const ImageSlot* slot = Loaded(id);
+    if (!slot) return;
+    TransparentBlt(dc, x, y, slot->info.bmWidth, slot->info.bmHeight, slot->dc, 0, 0, slot->info.bmWidth,
+                   slot->info.bmHeight, kTransparentKey);
+}
+
+void DrawImageOpaque(int id, int x, int y, HDC dc) {
+    const ImageSlot* slot = Loaded(id);
+    if (!slot) return;
+    StretchBlt(dc, x, y, slot->info.bmWidth, slot->info.bmHeight, slot->dc, 0, 0, slot->info.bmWidth,
+               slot->info.bmHeight, SRCCOPY);
+}
+
+void DrawImageScaled(int id, int x, int y, int width, int height, HDC dc) {
+    const ImageSlot* slot = Loaded(id);
+    if (!slot) return;
+    StretchBlt(dc, x, y, width, height, slot->dc, 0, 0, slot->info.bmWidth, slot->info.bmHeight, SRCCOPY);
+}
+
+SIZE ImageSize(int id) {
+    const ImageSlot* slot = Loaded(id);
+    return slot ? SIZE{slot->info.bmWidth, slot->info.bmHeight} : SIZE{0, 0};
+}
 
 void CreateBackBuffer() {
     ReleaseBackBuffer();
@@ -26,11 +125,12 @@ void ReleaseBackBuffer() {
 }
 
 void InvalidateDrawingArea() {
-    if (!app.main_window) return;
+    HWND window = app.main_window;
+    if (!window) return;
     RECT area;
-    GetClientRect(app.main_window, &area);
+    GetClientRect(window, &area);
     area.top = app.toolbar_height;
-    InvalidateRect(app.main_window, &area, FALSE);
+    InvalidateRect(window, &area, FALSE);
 }
 
 void PaintComposedScreen(HDC target) {
@@ -38,18 +138,14 @@ void PaintComposedScreen(HDC target) {
     HDC memory = CreateCompatibleDC(target);
     if (!memory) return;
     HGDIOBJ old_bitmap = SelectObject(memory, app.back_buffer);
-
-    RECT whole = {0, 0, kBackBufferWidth, kBackBufferHeight};
-    HBRUSH background =
-        CreateSolidBrush(app.current_tool == kToolMetronome ? kMetronomeBackground : kTunerBackground);
-    FillRect(memory, &whole, background);
-    DeleteObject(background);
-    if (app.current_tool == kToolMetronome) {
+    bool metronome = app.current_tool == kToolMetronome;
+    FillBackground(memory, metronome ? kMetronomeBackground : kTunerBackground);
+    if (metronome) {
         DrawMetronomeScreen(memory);
     } else {
         DrawTunerScreen(memory);
     }
-
+    // Halftone keeps thin lines and digits legible when the picture is shown at half size.
     ScreenSize size = PictureSize(app.screen_size);
     SetStretchBltMode(target, HALFTONE);
     SetBrushOrgEx(target, 0, 0, nullptr);

@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "app/app_state.h"
+#include "app/pointer_input.h"
+#include "display/images_win.h"
 
 namespace {
 
@@ -13,7 +15,11 @@ constexpr UINT kTickPeriodMs = 20;
 UINT timer_id = 0;
 UINT timer_period = 0;
 
-void CALLBACK OnTick(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) { app.tick_count.fetch_add(1); }
+// Runs on the timer thread: it only touches shared atomic state and asks for a repaint.
+void CALLBACK OnTick(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
+    app.tick_count.fetch_add(1);
+    if (TunerRepeat(app)) InvalidateDrawingArea();
+}
 
 }  // namespace
 

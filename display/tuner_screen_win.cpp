@@ -1,4 +1,45 @@
-// Tuner screen contents; the images arrive with the tuner.
+// The tuner screen: the layout's images in order, then the needle.
 #include "display/tuner_screen_win.h"
 
-void DrawTunerScreen(HDC) {}
+#include "app/app_state.h"
+#include "display/images_win.h"
+#include "display/tuner_layout.h"
+
+namespace {
+
+TunerView CurrentView() {
+    TunerView v;
+    v.detected_note = app.detected_note;
+    v.display_frequency = app.display_frequency;
+    v.cents_offset = app.cents_offset;
+    v.target_note = app.target_note;
+    v.fors_status = app.fors_status;
+    v.inst_status = app.inst_status;
+    v.instrument = app.instrument;
+    v.string_index = app.string_index;
+    v.pressed_button = app.pressed_button;
+    return v;
+}
+
+void DrawNeedle(HDC dc, const NeedleLine& line) {
+    HPEN pen = CreatePen(PS_SOLID, 2, RGB(5, 5, 5));
+    HGDIOBJ old = SelectObject(dc, pen);
+    MoveToEx(dc, line.x0, line.y0, nullptr);
+    LineTo(dc, line.x1, line.y1);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+}
+
+}  // namespace
+
+void DrawTunerScreen(HDC memory) {
+    TunerView view = CurrentView();
+    for (const ImageDraw& image : TunerScreenImages(view)) {
+        if (image.keyed) {
+            DrawImageKeyed(image.id, image.x, image.y, memory);
+        } else {
+            DrawImageOpaque(image.id, image.x, image.y, memory);
+        }
+    }
+    DrawNeedle(memory, Needle(view.cents_offset));
+}

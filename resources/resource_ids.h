@@ -58,6 +58,10 @@
 #define IDC_ABOUT_VERSION 1001
 #define IDC_ABOUT_CREDIT 1002
 
+// Controls of the tuning dialogs.
+#define IDC_TUNING_COMBO 100
+#define IDC_TUNING_RESET 1005
+
 // The toolbar control.
 #define IDC_TOOLBAR 40034
 
