@@ -28,6 +28,7 @@ add_executable(Harmolab WIN32
     app/power_win.cpp
     app/pointer_win.cpp
     audio/capture_win.cpp
+    audio/wave_in_device_win.cpp
     display/images_win.cpp
     display/tuner_screen_win.cpp
     display/metronome_screen_win.cpp

@@ -1,5 +1,11 @@
 # The Melodex library and the ordinal-only import library the program links with.
-add_library(Melodex SHARED melodex/melodex_win.cpp melodex/melodex.def)
+add_library(Melodex SHARED
+    melodex/melodex_win.cpp
+    melodex/melodex.def
+    audio/wave_in_device_win.cpp
+    audio/capture_engine.cpp
+    audio/spectra.cpp
+    audio/sine_transform.cpp)
 target_include_directories(Melodex PRIVATE "${CMAKE_SOURCE_DIR}")
 target_compile_options(Melodex PRIVATE ${HARMOLAB_WARNINGS} ${HARMOLAB_WIN_FLAGS})
 target_link_options(Melodex PRIVATE -static)
