@@ -4,4 +4,6 @@
 #include "app/app_state.h"
 #include "audio/spectra.h"
 
-void BuildAnalysisTables() { spectra.BuildTables(app.half_sampling_hz); }
+void BuildAnalysisTables() {
+    spectra.BuildTables(app.half_sampling_hz);
+}

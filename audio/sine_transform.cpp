@@ -22,8 +22,12 @@ constexpr double kSinPiEighth = 0.38268343236508977173;
 // Each size n owns a block of 5n/2 doubles: the stage twiddles (at most n doubles) followed by the
 // split-pass rotations (6 per index, fewer than 3n/2). Blocks of the sizes 4, 8, ... sit one after
 // another, so a block never moves when the storage grows.
-int BlockOffset(int n) { return 5 * (n - 4) / 2; }
-int StorageFor(int capacity) { return BlockOffset(capacity) + 5 * capacity / 2; }
+int BlockOffset(int n) {
+    return 5 * (n - 4) / 2;
+}
+int StorageFor(int capacity) {
+    return BlockOffset(capacity) + 5 * capacity / 2;
+}
 
 // W^p, W^2p, W^3p with W = e^{-2 pi i / len}, for p < len / 4, as (re, im) pairs.
 double* FillStageTwiddles(double* t, int len) {

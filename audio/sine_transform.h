@@ -12,9 +12,9 @@ struct SineTransformWork {
     // is kept.
     void Reset() { built_sizes = 0; }
 
-    int capacity = 0;            // largest size the storage is laid out for, 0 before the first use
-    unsigned built_sizes = 0;    // bit b set: the tables of size 2^b are current
-    std::vector<double> tables;  // per size: the FFT stage twiddles, then the post-processing rotations
+    int capacity = 0;             // largest size the storage is laid out for, 0 before the first use
+    unsigned built_sizes = 0;     // bit b set: the tables of size 2^b are current
+    std::vector<double> tables;   // per size: the FFT stage twiddles, then the post-processing rotations
     std::vector<double> scratch;  // two complex buffers of capacity / 2 points each
 };
 

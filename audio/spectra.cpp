@@ -36,14 +36,29 @@ BandPeak ScanBand(const double* s, int start, int end) {
     for (; k + 4 <= end; k += 4) {
         const double a0 = std::fabs(s[k]), a1 = std::fabs(s[k + 1]);
         const double a2 = std::fabs(s[k + 2]), a3 = std::fabs(s[k + 3]);
-        if (a0 > best) best = a0, at = k;
-        if (a1 > best) best = a1, at = k + 1;
-        if (a2 > best) best = a2, at = k + 2;
-        if (a3 > best) best = a3, at = k + 3;
+        if (a0 > best) {
+            best = a0;
+            at = k;
+        }
+        if (a1 > best) {
+            best = a1;
+            at = k + 1;
+        }
+        if (a2 > best) {
+            best = a2;
+            at = k + 2;
+        }
+        if (a3 > best) {
+            best = a3;
+            at = k + 3;
+        }
     }
     for (; k < end; ++k) {
         const double a = std::fabs(s[k]);
-        if (a > best) best = a, at = k;
+        if (a > best) {
+            best = a;
+            at = k;
+        }
     }
     return {best, at - start};
 }
