@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/debug_log.h"
+#include "audio/pitch_estimator.h"
 
 namespace {
 
@@ -26,13 +27,11 @@ void PaintBand(SpectrumPicture& picture, int band, int level) {
 
 int TruncatedFrequency(int key) { return static_cast<int>(NoteFrequencies()[key]); }
 
-// The deviation reading of a key: the distance from the middle of its zoom-1 column, which
-// only key 0 keeps within -50..50.
-int ColumnCentreDeviation(int key) {
-    double start = 2048.0 * key / 88;
-    double centre = start + ((2048.0 * (key + 1) / 88 - 1) - start) / 2;
-    int value = static_cast<int>(4 * (0 - centre));
-    return (value < -50 || value > 50) ? kNoCents : value;
+// The deviation reading of key (0..87): cents of the partial measured near it in this frame, or
+// kNoCents when there is none. The band levels only say which key sounds; the needle needs the
+// pitch itself.
+int MeasuredDeviation(const AppState& state, const int16_t* frame, int key) {
+    return MeasureCentsNearKey(frame, kFrameSamples, 2 * state.half_sampling_hz, key + 1);
 }
 
 void ClearTuner(AppState& state) {
@@ -41,8 +40,8 @@ void ClearTuner(AppState& state) {
     state.detected_note = 0;
 }
 
-void ShowTunerKey(AppState& state, int key, int column_end) {
-    state.cents_offset = ColumnCentreDeviation(key);
+void ShowTunerKey(AppState& state, const int16_t* frame, int key, int column_end) {
+    state.cents_offset = MeasuredDeviation(state, frame, key);
     DebugLineF("i=%d j=%d dfi=%d dfj=%d\r\n", key, column_end, state.cents_offset, state.target_note.load());
     state.detected_note = key + 1;
     state.display_frequency = TruncatedFrequency(key);
@@ -121,7 +120,7 @@ bool DetectTuner(AppState& state, Spectra& spectra, TunerDetectorState& tuner, c
         spectra.ColumnLevel(key, 1);
         if (key + 1 == target) {
             tuner.target_level = level;
-            tuner.target_deviation = ColumnCentreDeviation(best_key);
+            tuner.target_deviation = MeasuredDeviation(state, frame, key);
         }
         if (level > best_level) {
             runner_up = best_key;
@@ -137,12 +136,12 @@ bool DetectTuner(AppState& state, Spectra& spectra, TunerDetectorState& tuner, c
     }
     if (target == 0 || target == best_key + 1) {
         tuner.hold_frames = kHoldFrames;
-        ShowTunerKey(state, best_key, Spectra::ColumnEnd(best_key, 1));
+        ShowTunerKey(state, frame, best_key, Spectra::ColumnEnd(best_key, 1));
         return true;
     }
     if (target == runner_up + 1) {
         tuner.hold_frames = kHoldFrames;
-        ShowTunerKey(state, runner_up, Spectra::ColumnEnd(runner_up, 1));
+        ShowTunerKey(state, frame, runner_up, Spectra::ColumnEnd(runner_up, 1));
         return true;
     }
     if (tuner.hold_frames == 0) {

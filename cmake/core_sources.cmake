@@ -15,6 +15,7 @@ set(HARMOLAB_CORE_SOURCES
     audio/detectors.cpp
     audio/note_names.cpp
     audio/offline_analysis.cpp
+    audio/pitch_estimator.cpp
     display/image_ids.cpp
     display/spectrum_picture.cpp
     display/tuner_layout.cpp
