@@ -27,6 +27,12 @@ target_link_libraries(harmolab_analyze PRIVATE harmolab_core)
 add_test(NAME offline_analysis COMMAND "${CMAKE_SOURCE_DIR}/tests/tools/offline_analyze_test.sh" $<TARGET_FILE:harmolab_analyze>)
 set_tests_properties(offline_analysis PROPERTIES LABELS unit)
 
+add_executable(make_tuner_images tools/make_tuner_images.cpp)
+target_include_directories(make_tuner_images PRIVATE "${CMAKE_SOURCE_DIR}")
+target_compile_options(make_tuner_images PRIVATE ${HARMOLAB_WARNINGS})
+add_test(NAME tuner_images COMMAND "${CMAKE_SOURCE_DIR}/tests/tools/tuner_images_test.sh" $<TARGET_FILE:make_tuner_images>)
+set_tests_properties(tuner_images PROPERTIES LABELS unit)
+
 set(HARMOLAB_WINDOWS_DIR "${CMAKE_SOURCE_DIR}/build/windows" CACHE PATH "Build folder of the windows preset")
 if(EXISTS "${CMAKE_SOURCE_DIR}/tests/system/CMakeLists.txt")
     add_subdirectory(tests/system)

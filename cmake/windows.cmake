@@ -6,6 +6,7 @@ set(HARMOLAB_WIN_FLAGS -msse2 -mfpmath=sse -municode -DUNICODE -D_UNICODE -DWIN3
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 
 include(resources/resources.cmake)
+include(display/images.cmake)
 include(melodex/melodex.cmake)
 if(EXISTS "${CMAKE_SOURCE_DIR}/resources/help.cmake")
     include(resources/help.cmake)
@@ -41,6 +42,7 @@ add_executable(Harmolab WIN32
     wavetools/small_dialogs_win.cpp
     wavetools/tool_windows_win.cpp
     wavetools/reference_tone_win.cpp
+    wavetools/tone_dialog_win.cpp
     ${HARMOLAB_RESOURCE_OBJECTS}
 )
 target_include_directories(Harmolab PRIVATE "${CMAKE_SOURCE_DIR}" "${HARMOLAB_RESOURCE_DIR}")
