@@ -31,7 +31,7 @@ LRESULT FrameHitTest(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
 LRESULT OnPlayDone(LPARAM header) {
     if (!app.playback_open) return 0;
     app.refill_busy = 1;
-    RefillBuffer(app.play_kind, header);
+    RefillBuffer(PlaySourceFor(app.play_kind), header);
     app.refill_busy = 0;
     return 0;
 }

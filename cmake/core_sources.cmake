@@ -20,7 +20,9 @@ set(HARMOLAB_CORE_SOURCES
     display/spectrum_picture.cpp
     display/tuner_layout.cpp
     display/tunings.cpp
+    wavetools/playback_engine.cpp
     wavetools/small_dialog_rules.cpp
+    wavetools/tone.cpp
     wavetools/wave_format.cpp
     wavetools/wave_file.cpp
     wavetools/wave_source.cpp

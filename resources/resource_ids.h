@@ -54,6 +54,20 @@
 #define IDC_VOLUME_RIGHT 1008
 #define IDC_VOLUME_RIGHT_TEXT 1009
 
+// Controls of the sine-wave (test-tone) dialog, template 113.
+#define IDC_TONE_BROWSE 1005
+#define IDC_TONE_HZ 1006
+#define IDC_TONE_HZ_SLIDER 1007
+#define IDC_TONE_MAKE_FILE 1008
+#define IDC_TONE_FILE 1009
+#define IDC_TONE_SECONDS 1010
+#define IDC_TONE_SQUARE 1011  // square and sine stay consecutive: the code adds the wave type
+#define IDC_TONE_SINE 1012
+#define IDC_TONE_PLAY 1014
+#define IDC_TONE_MILLISECONDS 1015
+#define IDC_TONE_AMPLITUDE_SLIDER 1028
+#define IDC_TONE_AMPLITUDE 1038
+
 // Controls of the About dialog.
 #define IDC_ABOUT_VERSION 1001
 #define IDC_ABOUT_CREDIT 1002

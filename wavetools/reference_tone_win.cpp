@@ -1,4 +1,24 @@
-// Reference tones; the tone engine arrives with the sound-out tools.
+// Reference tones: the sine of a piano key, played once through the output device.
 #include "wavetools/reference_tone_win.h"
 
-void PlayReferenceTone(int, int) {}
+#include "app/app_state.h"
+#include "audio/detectors.h"
+#include "wavetools/playback_win.h"
+#include "wavetools/tone.h"
+#include "wavetools/tone_dialog_win.h"
+
+void PlayReferenceTone(int key, int duration_ms) {
+    // Key 0 is the automatic target: there is no note to sound.
+    if (key < 1 || key > kKeyCount) return;
+    // While anything holds the device the tone would not play; the tone source may still be
+    // playing, so it is left alone.
+    if (app.play_kind != kPlayNothing || app.playback_open) return;
+    WaveSource made;
+    if (MakeToneFromSettings(NoteFrequencies()[static_cast<std::size_t>(key - 1)], duration_ms, kToneSine,
+                             made) == 0) {
+        return;
+    }
+    ResetWaveSource(tone_source);
+    tone_source = made;
+    StartTone();
+}

@@ -1,0 +1,193 @@
+// Tone synthesis against its definition and as a signal: byte counts, whole periods, the square
+// wave's sign rule, the 6.28 phase constant, stereo, and the dialog's length rules.
+#include "wavetools/tone.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "wavetools/wave_file.h"
+
+namespace {
+
+struct OwnedTone {
+    WaveSource s;
+    ~OwnedTone() { ResetWaveSource(s); }
+    int Sample(std::uint32_t frame, int channel = 0) const {
+        const std::uint32_t at = (frame * static_cast<std::uint32_t>(s.channels) + channel) * 2;
+        return static_cast<std::int16_t>(s.buffer[at] | s.buffer[at + 1] << 8);
+    }
+};
+
+ToneShape Shape(double hz, double ms, int wave = kToneSine, int amplitude = 32000, bool stereo = false) {
+    ToneShape shape;
+    shape.frequency = hz;
+    shape.length_ms = ms;
+    shape.wave = wave;
+    shape.amplitude = amplitude;
+    shape.stereo = stereo;
+    return shape;
+}
+
+TEST(Tone, ByteCounts) {
+    const struct {
+        double hz, ms;
+        bool stereo;
+        std::uint64_t low, high;  // allowing for the rounding of P x frequency
+    } cases[] = {
+        {1000, 1000, false, 88199, 88200},
+        {1000, 1000, true, 176399, 176400},
+        {441, 1000, false, 88200, 88200},
+        {440, 500, false, 44099, 44100},
+        {1, 10, false, 882, 882},
+        {1000, 5, false, 440, 441},
+        {1000, 0, false, 0, 0},
+        {0, 1000, false, 0, 0},
+        {-440, 1000, false, 0, 0},
+        {NAN, 1000, false, 0, 0},
+        {440, -5, false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const std::uint64_t bytes = ToneByteCount(Shape(c.hz, c.ms, kToneSine, 1000, c.stereo));
+        EXPECT_TRUE(bytes >= c.low && bytes <= c.high) << c.hz << " Hz " << c.ms << " ms: " << bytes;
+        OwnedTone tone;
+        EXPECT_EQ(MakeTone(Shape(c.hz, c.ms, kToneSine, 1000, c.stereo), tone.s), bytes);
+        EXPECT_EQ(tone.s.bytesToQueue, bytes);
+    }
+}
+
+TEST(Tone, SourceIsReadyToPlay) {
+    OwnedTone tone;
+    const std::uint32_t bytes = MakeTone(Shape(440, 100, kToneSine, 1000, true), tone.s);
+    ASSERT_GT(bytes, 0u);
+    EXPECT_EQ(tone.s.readPos, tone.s.buffer);
+    EXPECT_EQ(tone.s.bufferBytes, bytes);
+    EXPECT_EQ(tone.s.totalBytes, bytes);
+    EXPECT_EQ(tone.s.sampleRate, 44100);
+    EXPECT_EQ(tone.s.bitsPerSample, 16);
+    EXPECT_EQ(tone.s.channels, 2);
+    EXPECT_EQ(tone.s.file, nullptr);
+}
+
+// Only whole periods are synthesised: trunc(N x P) samples, and silence after them.
+TEST(Tone, WholePeriodsThenSilence) {
+    const struct {
+        double hz, ms;
+        std::uint32_t frames;
+    } cases[] = {
+        {1000, 1000, 44100},  // 1000 periods of 44 or 45 samples
+        {1000, 10, 441},      // 10 periods
+        {1000, 5, 220},       // 441 bytes: 5 periods of 44.1 samples
+        {3, 1000, 44100},     // 3 periods of 14,700
+        {3, 500, 14700},      // 1.5 periods: only the whole one is synthesised
+        {0.5, 1000, 0},       // less than one period: all silence
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.hz << " Hz " << c.ms << " ms");
+        OwnedTone tone;
+        const std::uint32_t bytes = MakeTone(Shape(c.hz, c.ms, kToneSquare, 1000), tone.s);
+        // A square wave is never 0, so the first zero sample is where synthesis stopped.
+        std::uint32_t frames = 0;
+        while (frames * 2 + 1 < bytes && tone.Sample(frames) != 0) ++frames;
+        EXPECT_EQ(frames, c.frames);
+        for (std::uint32_t i = frames * 2; i < bytes; ++i) ASSERT_EQ(tone.s.buffer[i], 0) << "byte " << i;
+    }
+}
+
+TEST(Tone, SquareWaveFollowsTheSineSign) {
+    OwnedTone tone;
+    ASSERT_GT(MakeTone(Shape(441, 100, kToneSquare, 12000), tone.s), 0u);  // P = 100
+    EXPECT_EQ(tone.Sample(0), 12000) << "sin 0 counts as non-negative";
+    EXPECT_EQ(tone.Sample(1), 12000);
+    EXPECT_EQ(tone.Sample(49), 12000);
+    EXPECT_EQ(tone.Sample(51), -12000);
+    EXPECT_EQ(tone.Sample(99), -12000);
+    // 6.28 falls short of 2 pi: at sample 100 the sine is -0.0032, so trunc(12000 x s) = -38.
+    EXPECT_EQ(tone.Sample(100), -12000);
+    // Where |a x s| < 1 the truncation gives 0, which counts as positive.
+    OwnedTone quiet;
+    ASSERT_GT(MakeTone(Shape(441, 100, kToneSquare, 100), quiet.s), 0u);
+    EXPECT_EQ(quiet.Sample(100), 100);
+}
+
+TEST(Tone, SineUsesThe628Constant) {
+    OwnedTone tone;
+    ASSERT_GT(MakeTone(Shape(441, 1000, kToneSine, 32000), tone.s), 0u);  // P = 100
+    EXPECT_EQ(tone.Sample(0), 0);
+    EXPECT_EQ(tone.Sample(25), 31999) << "sin(1.57) x 32000; 2 pi would give 32000";
+    EXPECT_EQ(tone.Sample(50), static_cast<int>(std::trunc(32000 * std::sin(3.14))));
+    EXPECT_EQ(tone.Sample(75), -31999);
+    // The phase runs on across periods, so it drifts: 0.9995 x 441 = 440.77 cycles per second.
+    int upward = 0;
+    for (std::uint32_t i = 1; i < 44100; ++i) upward += tone.Sample(i - 1) < 0 && tone.Sample(i) >= 0;
+    EXPECT_EQ(upward, 440);
+}
+
+TEST(Tone, StereoRepeatsEverySample) {
+    OwnedTone mono, stereo;
+    ASSERT_GT(MakeTone(Shape(1000, 50, kToneSine, 20000, false), mono.s), 0u);
+    ASSERT_GT(MakeTone(Shape(1000, 50, kToneSine, 20000, true), stereo.s), 0u);
+    for (std::uint32_t i = 0; i < 2200; ++i) {
+        ASSERT_EQ(stereo.Sample(i, 0), mono.Sample(i));
+        ASSERT_EQ(stereo.Sample(i, 1), mono.Sample(i));
+    }
+}
+
+TEST(Tone, AmplitudeOutsideTheSliderPlaysAtHalfScale) {
+    const struct {
+        int setting, used;
+    } cases[] = {{0, 16000}, {-5, 16000}, {32001, 16000}, {1, 1}, {32000, 32000}, {9000, 9000}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ToneAmplitude(c.setting), c.used) << c.setting;
+        OwnedTone tone;
+        ASSERT_GT(MakeTone(Shape(441, 10, kToneSquare, c.setting), tone.s), 0u);
+        EXPECT_EQ(tone.Sample(0), c.used);
+    }
+}
+
+TEST(Tone, TooLargeForMemoryIsRefusedBeforeAllocating) {
+    OwnedTone tone;
+    const ToneShape huge = Shape(440, 4.0e9, kToneSine, 1000, true);
+    EXPECT_GT(ToneByteCount(huge), kMaxToneBytes);
+    EXPECT_EQ(MakeTone(huge, tone.s), 0u);
+    EXPECT_EQ(tone.s.buffer, nullptr);
+}
+
+TEST(Tone, DialogLengthRules) {
+    EXPECT_EQ(ToneLengthFromFields(2, 500), 2500);
+    EXPECT_EQ(ToneLengthFromFields(4294967295u, 999), 4294967295999LL);
+    const struct {
+        std::int64_t typed;
+        int kept;
+    } cases[] = {{700000, 1000}, {600001, 1000}, {600000, 600000}, {10, 10},
+                 {9, 1000},      {0, 1000},      {2500, 2500},     {4294967295999LL, 1000}};
+    for (const auto& c : cases) EXPECT_EQ(ConfirmedToneLength(c.typed), c.kept) << c.typed;
+}
+
+// A stored stereo tone says so in its header, so that the file plays as the tone sounded.
+TEST(Tone, StoredStereoToneDeclaresTwoChannels) {
+    const std::string path = ::testing::TempDir() + "harmolab_stereo_tone.wav";
+    OwnedTone tone;
+    const std::uint32_t bytes = MakeTone(Shape(1000, 1000, kToneSine, 8000, true), tone.s);
+    ASSERT_TRUE(WriteToneWave(path, tone.s.buffer, bytes, 1000, true));
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::filesystem::remove(path);
+    ASSERT_GE(file.size(), 44u);
+    auto le = [&file](std::size_t at, int size) {
+        std::uint32_t v = 0;
+        for (int i = size - 1; i >= 0; --i) v = v << 8 | file[at + i];
+        return v;
+    };
+    EXPECT_EQ(le(22, 2), 2u);
+    EXPECT_EQ(le(28, 4), 176400u);
+    EXPECT_EQ(le(32, 2), 4u);
+    EXPECT_EQ(le(40, 4), bytes - bytes % 4);
+    EXPECT_EQ(file[44 + 4 * 25], tone.s.buffer[4 * 25]);
+}
+
+}  // namespace
