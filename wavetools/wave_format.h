@@ -1,4 +1,5 @@
-// The format the output device opens in for clicks and WAV analysis play: the last file loaded wins.
+// The format the output device opens in for clicks and WAV analysis play (the last file loaded
+// wins), and the length of the file last opened as a stream.
 #ifndef HARMOLAB_WAVETOOLS_WAVE_FORMAT_H
 #define HARMOLAB_WAVETOOLS_WAVE_FORMAT_H
 
@@ -9,5 +10,16 @@ struct SharedOutputFormat {
 };
 
 extern SharedOutputFormat shared_output_format;
+
+// A play length split the way the Wave View shows it: h:m:s:ms.
+struct FileDuration {
+    int hours = 0;
+    int minutes = 0;       // 0..59
+    int seconds = 0;       // 0..59
+    int milliseconds = 0;  // 0..999
+};
+
+// Set by every successful stream open.
+extern FileDuration file_duration;
 
 #endif
