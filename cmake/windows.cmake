@@ -26,6 +26,7 @@ add_executable(Harmolab WIN32
     app/profile_store_win.cpp
     app/debug_log_win.cpp
     app/text_win.cpp
+    app/dialog_win.cpp
     app/power_win.cpp
     app/pointer_win.cpp
     audio/capture_win.cpp

@@ -3,30 +3,12 @@
 
 #include "app/app_state.h"
 #include "display/image_ids.h"
+#include "display/tuner_geometry.h"
 
 namespace {
 
 constexpr int kFlatLetters[12] = {63, 65, 66, 68, 69, 70, 72, 73, 75, 76, 78, 79};
 constexpr int kSharpLetters[12] = {63, 64, 66, 67, 69, 70, 71, 73, 74, 76, 77, 79};
-
-// End points of cents -50..+49, relative to the meter face at (145, 110).
-constexpr int kNeedleEnds[100][2] = {
-    {12, 86},   {16, 80},   {21, 77},   {26, 72},   {32, 69},   {37, 66},   {42, 62},   {47, 60},   {52, 58},
-    {56, 56},   {61, 54},   {66, 51},   {71, 49},   {76, 48},   {80, 46},   {85, 45},   {89, 43},   {93, 42},
-    {97, 41},   {101, 40},  {105, 39},  {105, 39},  {109, 38},  {113, 37},  {117, 36},  {121, 35},  {125, 34},
-    {129, 33},  {133, 33},  {137, 33},  {141, 33},  {141, 33},  {145, 32},  {145, 32},  {149, 32},  {149, 32},
-    {153, 32},  {153, 32},  {157, 32},  {157, 32},  {161, 31},  {161, 31},  {165, 31},  {165, 31},  {168, 31},
-    {168, 31},  {172, 31},  {172, 31},  {175, 30},  {175, 30},  {175, 30},  {175, 30},  {181, 32},  {181, 32},
-    {185, 32},  {185, 32},  {185, 32},  {185, 32},  {185, 32},  {190, 32},  {190, 32},  {190, 32},  {195, 32},
-    {195, 32},  {195, 32},  {200, 32},  {200, 32},  {200, 32},  {205, 32},  {205, 32},  {210, 32},  {210, 32},
-    {215, 33},  {220, 34},  {225, 35},  {230, 36},  {235, 37},  {240, 38},  {245, 39},  {250, 41},  {255, 43},
-    {259, 44},  {264, 45},  {269, 47},  {274, 48},  {279, 50},  {284, 52},  {289, 54},  {293, 56},  {298, 58},
-    {302, 60},  {306, 62},  {310, 65},  {314, 67},  {318, 70},  {322, 73},  {325, 76},  {329, 79},  {332, 83},
-    {336, 87}};
-constexpr int kFaceX = 145;
-constexpr int kFaceY = 110;
-constexpr int kPivotX = 320;
-constexpr int kPivotY = 271;
 
 void AddNoteCell(std::vector<ImageDraw>& out, int note, int empty_image, int x, int y, int fors_status) {
     if (note < 1 || note > 88) {
@@ -65,9 +47,8 @@ std::array<int, 3> CentsImages(int cents) {
 }
 
 NeedleLine Needle(int cents) {
-    if (cents < -50) cents = -50;
-    if (cents > 49) cents = 49;
-    const int* end = kNeedleEnds[cents + 50];
+    using namespace tuner_geometry;
+    std::array<int, 2> end = NeedleEnd(cents);
     return {kPivotX, kPivotY, kFaceX + end[0], kFaceY + end[1]};
 }
 
@@ -110,7 +91,8 @@ std::vector<ImageDraw> TunerScreenImages(const TunerView& v) {
     out.push_back({StringNumberImage(instrument, v.string_index, inst), 190, 420, true});
     out.push_back({v.pressed_button == 12 ? kImageDownPressed : kImageDown, 190, 450, true});
     out.push_back({v.pressed_button == 10 ? kImageConfigPressed : kImageConfig, 250, 420, false});
-    out.push_back({kImageMeterFace, 145, 110, false});
-    out.push_back({LampImage(v.target_note, v.detected_note, v.cents_offset), 304, 200, false});
+    out.push_back({kImageMeterFace, tuner_geometry::kFaceX, tuner_geometry::kFaceY, false});
+    out.push_back({LampImage(v.target_note, v.detected_note, v.cents_offset), tuner_geometry::kLampX,
+                   tuner_geometry::kLampY, false});
     return out;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "app/dialog_win.h"
 #include "display/tunings.h"
 #include "resources/resource_ids.h"
 
@@ -95,7 +96,5 @@ INT_PTR CALLBACK TuningDialogProc(HWND dialog, UINT message, WPARAM wparam, LPAR
 }  // namespace
 
 HWND CreateTuningDialog(int template_id) {
-    HWND dialog = CreateDialogParamW(app.instance, MAKEINTRESOURCEW(template_id), app.main_window, TuningDialogProc, 0);
-    if (dialog) ShowWindow(dialog, SW_SHOW);
-    return dialog;
+    return CreateOwnedDialog(template_id, TuningDialogProc);
 }

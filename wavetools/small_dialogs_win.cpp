@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "app/text_win.h"
+#include "app/dialog_win.h"
 #include "display/images_win.h"
 #include "display/spectrum_display_win.h"
 #include "resources/resource_ids.h"
@@ -16,20 +16,6 @@
 #include "wavetools/small_dialog_rules.h"
 
 namespace {
-
-std::string DialogText(HWND dialog, int id) {
-    wchar_t buffer[512] = {};
-    GetDlgItemTextW(dialog, id, buffer, 512);
-    return Narrow(buffer);
-}
-
-void SetDialogText(HWND dialog, int id, const std::string& text) { SetDlgItemTextW(dialog, id, Widen(text).c_str()); }
-
-HWND CreateOwnedDialog(int template_id, DLGPROC procedure) {
-    HWND dialog = CreateDialogParamW(app.instance, MAKEINTRESOURCEW(template_id), app.main_window, procedure, 0);
-    if (dialog) ShowWindow(dialog, SW_SHOW);
-    return dialog;
-}
 
 // Config ------------------------------------------------------------------------------------
 

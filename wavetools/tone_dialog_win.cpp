@@ -10,6 +10,7 @@
 
 #include "app/app_messages.h"
 #include "app/app_state.h"
+#include "app/dialog_win.h"
 #include "app/text_win.h"
 #include "app/toolbar_win.h"
 #include "resources/resource_ids.h"
@@ -19,12 +20,6 @@
 #include "wavetools/wave_file.h"
 
 namespace {
-
-std::string DialogText(HWND dialog, int id) {
-    wchar_t buffer[512] = {};
-    GetDlgItemTextW(dialog, id, buffer, 512);
-    return Narrow(buffer);
-}
 
 UINT DialogNumber(HWND dialog, int id) {
     return GetDlgItemInt(dialog, id, nullptr, FALSE);
@@ -51,7 +46,7 @@ void InitToneDialog(HWND dialog) {
     SetDlgItemInt(dialog, IDC_TONE_MILLISECONDS, static_cast<UINT>(length % 1000), FALSE);
     SetDlgItemInt(dialog, IDC_TONE_HZ, static_cast<UINT>(std::max(app.sine_hz, 0)), FALSE);
     CheckRadioButton(dialog, IDC_TONE_SQUARE, IDC_TONE_SINE, IDC_TONE_SQUARE + app.sine_type);
-    SetDlgItemTextW(dialog, IDC_TONE_FILE, Widen(app.sine_file).c_str());
+    SetDialogText(dialog, IDC_TONE_FILE, app.sine_file);
     SendItem(dialog, IDC_TONE_HZ_SLIDER, TBM_SETRANGE, TRUE, MAKELPARAM(kMinToneSliderHz, kMaxToneSliderHz));
     MoveFrequencySlider(dialog, static_cast<UINT>(std::max(app.sine_hz, 0)));
     SendItem(dialog, IDC_TONE_AMPLITUDE_SLIDER, TBM_SETRANGE, TRUE,
@@ -104,7 +99,7 @@ void OnMakeFile(HWND dialog) {
 
 void OnBrowse(HWND dialog) {
     if (ChooseToneFile(app.main_window, app.sine_file) != 0) return;
-    SetDlgItemTextW(dialog, IDC_TONE_FILE, Widen(app.sine_file).c_str());
+    SetDialogText(dialog, IDC_TONE_FILE, app.sine_file);
     MoveFrequencySlider(dialog, DialogNumber(dialog, IDC_TONE_HZ));
 }
 
@@ -177,10 +172,7 @@ INT_PTR CALLBACK ToneDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
 }  // namespace
 
 HWND OpenToneDialog() {
-    HWND dialog =
-        CreateDialogParamW(app.instance, MAKEINTRESOURCEW(IDD_SINE_WAVE), app.main_window, ToneDialogProc, 0);
-    if (dialog) ShowWindow(dialog, SW_SHOW);
-    return dialog;
+    return CreateOwnedDialog(IDD_SINE_WAVE, ToneDialogProc);
 }
 
 std::uint32_t MakeToneFromSettings(double frequency, double length_ms, int wave, WaveSource& tone) {
