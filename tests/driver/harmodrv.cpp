@@ -5,10 +5,42 @@
 // One-shot: the command is given in argv (several separated by ";"); the exit code is 0 when all
 // answers were "ok". Text in commands and answers is UTF-8 with '%', spaces, commas and control
 // characters percent-escaped, so every answer stays one line of space-separated fields.
+//
+// Commands (numbers in decimal or 0x hex; coordinates in pixels):
+//   hello                          -> ok harmodrv 1
+//   wait CLASS[|CLASS..] [MS] [any] a visible top-level window of a class becomes the target
+//                                  -> ok hwnd=0x.. pid=N tid=N
+//   find CLASS                     -> ok hwnd=0x.. (0 when none)      target HWND -> as wait
+//   gone [MS]                      -> ok once the target no longer exists
+//   send MSG WPARAM LPARAM [MS]    -> ok result=N                      post MSG WPARAM LPARAM -> ok
+//   rect | client                  -> ok LEFT TOP RIGHT BOTTOM (screen coordinates)
+//   style                          -> ok style=0x.. exstyle=0x..
+//   title | class                  -> ok TEXT
+//   state                          -> ok exists= visible= iconic= zoomed= enabled=
+//   metric SM_NAME|INDEX           -> ok N
+//   childrect ID                   -> ok LEFT TOP RIGHT BOTTOM visible= class= (target client coordinates)
+//   children                       -> ok N hwnd,id,class,visible,text ...
+//   windows [class=C] [title=T]    -> ok N hwnd,class,visible,title ... (the target's process)
+//   count [class=C] [title=T]      -> ok N
+//   desktop                        -> ok N hwnd,class,pid,title ... (every visible top-level window)
+//   process                        -> ok pid= alive= exit=
+//   sound                          -> ok outputs= inputs= output_open= input_open= (0 = opened)
+//   menu ID                        -> ok exists= checked= grayed= disabled= state=0x.. text=TEXT
+//   menubar                        -> ok N TEXT ...
+//   sysmenu                        -> ok restore= move= size= minimize= maximize= close= (1 = present)
+//   tbcount | tbbutton INDEX | tbimage COMMAND   [TOOLBAR_ID, default 40034]
+//                                  -> ok N | ok command= image= state= style= | ok image= index= ...
+//   tooltip COMMAND [control|notify] -> ok TEXT
+//   capture PATH [window|print|screen] -> ok WIDTH HEIGHT (24-bit BMP of the whole window)
+//   click X Y | mouse down|up|move X Y  (client coordinates) -> ok
+//   sleep MS | quit
+// Menu, toolbar, tooltip and window-DC capture questions are answered inside the program by
+// harmoprobe.dll (see probe_protocol.h), because under Wine those objects can't be read from outside.
 #include <windows.h>
 #include <commctrl.h>
 #include <fcntl.h>
 #include <io.h>
+#include <mmsystem.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -143,9 +175,22 @@ std::vector<HWND> ChildWindows(HWND parent) {
     return all;
 }
 
-HWND FindTopLevel(const std::wstring& cls, bool need_visible) {
-    for (HWND h : TopLevelWindows())
-        if (ClassOf(h) == cls && (!need_visible || IsWindowVisible(h))) return h;
+// classes: one class name, or several separated by '|'.
+HWND FindTopLevel(const std::wstring& classes, bool need_visible) {
+    std::vector<std::wstring> wanted;
+    size_t start = 0;
+    for (;;) {
+        size_t bar = classes.find(L'|', start);
+        wanted.push_back(classes.substr(start, bar == std::wstring::npos ? std::wstring::npos : bar - start));
+        if (bar == std::wstring::npos) break;
+        start = bar + 1;
+    }
+    for (HWND h : TopLevelWindows()) {
+        if (need_visible && !IsWindowVisible(h)) continue;
+        std::wstring cls = ClassOf(h);
+        for (const std::wstring& w : wanted)
+            if (cls == w) return h;
+    }
     return nullptr;
 }
 
@@ -199,11 +244,7 @@ public:
         if (!Open(error)) return false;
         DWORD tid = GetWindowThreadProcessId(hwnd, nullptr);
         if (!tid) return Fail(error, "no such window");
-        if (!hooks_.count(tid)) {
-            HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, hook_proc_, module_, tid);
-            if (!hook) return Fail(error, Format("SetWindowsHookEx failed (%lu)", GetLastError()));
-            hooks_[tid] = hook;
-        }
+        if (!Hook(tid, error)) return false;
         request.status = probe::kPending;
         std::memcpy(block_, &request, sizeof(request));
         ResetEvent(done_);
@@ -218,13 +259,44 @@ public:
     }
 
     ~Probe() {
-        for (auto& entry : hooks_) UnhookWindowsHookEx(entry.second);
+        for (auto& entry : hooks_) UnhookWindowsHookEx(entry.second.hook);
         if (block_) UnmapViewOfFile(block_);
         if (mapping_) CloseHandle(mapping_);
         if (done_) CloseHandle(done_);
     }
 
 private:
+    struct ThreadHook {
+        ULONGLONG started;
+        HHOOK hook;
+    };
+
+    // Thread ids are reused once a thread ends, so a hook is known by the id and the thread's start time.
+    static ULONGLONG ThreadStart(DWORD tid) {
+        HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, tid);
+        if (!thread) return 0;
+        FILETIME created, exited, kernel, user;
+        ULONGLONG started = 0;
+        if (GetThreadTimes(thread, &created, &exited, &kernel, &user))
+            started = (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+        CloseHandle(thread);
+        return started;
+    }
+
+    bool Hook(DWORD tid, std::string* error) {
+        ULONGLONG started = ThreadStart(tid);
+        auto found = hooks_.find(tid);
+        if (found != hooks_.end()) {
+            if (found->second.started == started) return true;
+            UnhookWindowsHookEx(found->second.hook);  // the thread it was set on has ended
+            hooks_.erase(found);
+        }
+        HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, hook_proc_, module_, tid);
+        if (!hook) return Fail(error, Format("SetWindowsHookEx failed (%lu)", GetLastError()));
+        hooks_[tid] = ThreadHook{started, hook};
+        return true;
+    }
+
     static bool Fail(std::string* error, const std::string& text) {
         *error = text;
         return false;
@@ -236,7 +308,7 @@ private:
     UINT request_ = 0;
     HMODULE module_ = nullptr;
     HOOKPROC hook_proc_ = nullptr;
-    std::map<DWORD, HHOOK> hooks_;
+    std::map<DWORD, ThreadHook> hooks_;
 };
 
 // ---- BMP output for the screen capture -------------------------------------------------------------
@@ -304,6 +376,8 @@ public:
         if (cmd == "gone") return Gone(a);
         if (cmd == "metric") return Metric(a);
         if (cmd == "sleep") return SleepFor(a);
+        if (cmd == "sound") return Sound();
+        if (cmd == "desktop") return Desktop();
         // Everything below acts on the target window.
         if (!target_) return Err("no target window (use wait or target first)");
         if (cmd == "send") return Send(a);
@@ -346,7 +420,8 @@ private:
         return Ok(Format("hwnd=%s pid=%lu tid=%lu", Hwnd(h).c_str(), pid, tid));
     }
 
-    // wait CLASS [TIMEOUT_MS] [any]: a visible top-level window of the class ("any": hidden ones too).
+    // wait CLASS[|CLASS...] [TIMEOUT_MS] [any]: a visible top-level window of one of the classes
+    // ("any": hidden ones too); it becomes the target.
     Answer Wait(const std::vector<std::string>& a) {
         if (a.empty()) return Err("usage: wait CLASS [TIMEOUT_MS] [any]");
         std::wstring cls = Unescape(a[0]);
@@ -397,9 +472,45 @@ private:
         return Ok(Format("%d", GetSystemMetrics(static_cast<int>(index))));
     }
 
+    // desktop: every visible top-level window of the desktop (hwnd,class,pid,title), to see what else
+    // is on screen, e.g. a message box that keeps a program from showing its window.
+    Answer Desktop() {
+        std::string list;
+        int n = 0;
+        for (HWND h : TopLevelWindows()) {
+            if (!IsWindowVisible(h)) continue;
+            ++n;
+            list += " " + Hwnd(h) + "," + Escape(ClassOf(h)) + Format(",%lu,", ProcessOf(h)) + Escape(TitleOf(h));
+        }
+        return Ok(Format("%d", n) + list);
+    }
+
     Answer SleepFor(const std::vector<std::string>& a) {
         Sleep(static_cast<DWORD>(NumOr(a, 0, 0)));
         return Ok();
+    }
+
+    // sound: what the sound system offers the programs of this prefix: device counts, and whether
+    // CD-quality output and mono input open, so tests can tell a broken environment from a broken program.
+    Answer Sound() {
+        WAVEFORMATEX format = {};
+        format.wFormatTag = WAVE_FORMAT_PCM;
+        format.nChannels = 2;
+        format.nSamplesPerSec = 44100;
+        format.wBitsPerSample = 16;
+        format.nBlockAlign = 4;
+        format.nAvgBytesPerSec = 44100 * 4;
+        HWAVEOUT out = nullptr;
+        MMRESULT out_result = waveOutOpen(&out, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL);
+        if (out_result == MMSYSERR_NOERROR) waveOutClose(out);
+        format.nChannels = 1;
+        format.nBlockAlign = 2;
+        format.nAvgBytesPerSec = 44100 * 2;
+        HWAVEIN in = nullptr;
+        MMRESULT in_result = waveInOpen(&in, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL);
+        if (in_result == MMSYSERR_NOERROR) waveInClose(in);
+        return Ok(Format("outputs=%u inputs=%u output_open=%u input_open=%u", waveOutGetNumDevs(),
+                         waveInGetNumDevs(), out_result, in_result));
     }
 
     // send MSG WPARAM LPARAM [TIMEOUT_MS]: the program's answer, or an error when it does not answer.
@@ -603,7 +714,9 @@ private:
     }
 
     // capture PATH [window|print|screen]: the whole window, frame, caption and menu bar included,
-    // as a 24-bit BMP. PATH is a Windows path (Z:\... for a Unix one).
+    // as a 24-bit BMP. PATH is a Windows path (Z:\... for a Unix one). "window" blits the window DC
+    // inside the program (exact, even when covered); "screen" copies the screen area (what a user sees
+    // there); "print" asks the window to print itself, which under Wine paints neither frame nor menu.
     Answer Capture(const std::vector<std::string>& a) {
         if (a.empty()) return Err("usage: capture PATH [window|print|screen]");
         std::wstring path = Unescape(a[0]);

@@ -1,0 +1,44 @@
+#!/usr/bin/env python3
+"""Quit, the close box and the system menu's Close each run the destruction sequence exactly once."""
+
+import unittest
+
+import harmolab as h
+
+DESTROY_STEPS = ["Destroy 1", "Destroy 2", "Destroy 3", "Destroy 4"]
+# Steps 5 and 6 bracket re-opening the output device to restore its volume; 6 needs the device to open.
+VOLUME_STEPS = ["Destroy 5", "Destroy 6"]
+
+# (how the window is closed, launch arguments)
+CASES = [
+    ("quit", []),
+    ("close", []),
+    ("sysclose", []),
+    ("quit", ["1"]),
+    ("close", ["2", "100", "3"]),
+]
+
+
+class Shutdown(h.SystemTestCase):
+    def test_each_way_out_destroys_once_and_exits_with_zero(self):
+        sound = self.driver.sound()
+        self.assertGreater(sound["outputs"], 0, "the test environment offers no output device: %r" % sound)
+        self.assertEqual(sound["output_open"], 0, "the test environment's output device does not open: %r" % sound)
+        for how, args in CASES:
+            with self.subTest(how=how, args=args), self.session(args) as s:
+                code = s.quit(how)
+                lines = [line for line in s.program.debug_lines() if line.startswith("Destroy")]
+                self.assertEqual(lines, DESTROY_STEPS + VOLUME_STEPS,
+                                 "debugger output of %s: %r" % (s.program.cwd, s.program.debug_strings()))
+                self.assertEqual(code, 0)
+                self.assertEqual(self.driver.find(s.classes[0]), 0, "main window still exists")
+
+    def test_destroy_lines_end_in_cr_lf(self):
+        with self.session() as s:
+            s.quit()
+            strings = [t for t in s.program.debug_strings() if t.startswith("Destroy")]
+            self.assertEqual(strings, [line + "\r\n" for line in DESTROY_STEPS + VOLUME_STEPS])
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
