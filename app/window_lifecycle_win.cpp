@@ -123,5 +123,7 @@ void OnDestroy(HWND window) {
     ReleaseBackBuffer();
     ReleaseImages();
     RestoreStartupVolume(window);
+    if (app.window_dc) ReleaseDC(window, app.window_dc);
+    app.window_dc = nullptr;
     PostQuitMessage(0);
 }
