@@ -713,7 +713,7 @@ class Driver:
 
     def windows(self, cls=None, title=None):
         """Top-level windows of the target's process: list of (hwnd, class, visible, title)."""
-        words = ["windows"] + (["class=" + quote(cls)] if cls else []) + (["title=" + quote(title)] if title else [])
+        words = ["windows"] + (["class=" + cls] if cls else []) + (["title=" + title] if title else [])
         parts = self.ask(*words).split(" ")
         out = []
         for item in parts[1:]:
@@ -722,7 +722,7 @@ class Driver:
         return out
 
     def count(self, cls=None, title=None):
-        words = ["count"] + (["class=" + quote(cls)] if cls else []) + (["title=" + quote(title)] if title else [])
+        words = ["count"] + (["class=" + cls] if cls else []) + (["title=" + title] if title else [])
         return int(self.ask(*words))
 
     def desktop(self):

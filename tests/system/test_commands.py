@@ -1,0 +1,402 @@
+#!/usr/bin/env python3
+"""The command layer: power, pause, tool and metronome-kind selection, downbeat marks, the single and
+repeatable dialogs, the Config dialog's colour group, and a readable picture of the Config dialog."""
+
+import os
+import time
+import unittest
+
+import harmolab as h
+
+POWER, PAUSE, SPECTRUM, TUNER, METRONOME = 40003, 40008, 40009, 40010, 40011
+KINDS = [40050, 40051, 40052, 40053]  # Normal, Conductor, Ball, Signal
+BALL = 40052
+CONFIG, PLAY_VOLUME, ABOUT, SINE_WAVE, NOTE_MODE = 40021, 400, 40020, 40037, 40014
+GUITAR_TUNING, BASS_TUNING, UKULELE_TUNING, SHAMISEN_TUNING = 40029, 40030, 40033, 40032
+IDCANCEL = 2
+
+WM_GETTEXTLENGTH = 0x000E  # the only question about an edit's text that needs no pointer
+WM_CHAR = 0x0102
+EM_SETSEL = 0x00B1
+
+# Images of the power and pause buttons.
+POWER_OFF, POWER_ON, PAUSE_RUNNING, PAUSE_PAUSED = 0, 1, 2, 3
+
+# Downbeat items: popup n (2..6) holds items 1..n on consecutive ids from 40059.
+DOWNBEAT_ITEMS = {}
+_next = 40059
+for _beats in range(2, 7):
+    for _position in range(1, _beats + 1):
+        DOWNBEAT_ITEMS[(_beats, _position)] = _next
+        _next += 1
+ALL_DOWNBEAT = sorted(DOWNBEAT_ITEMS.values())
+
+# Where power is toggled: (label, launch arguments, commands sent after the start)
+TOOLS = [
+    ("spectrum, all tools", [], []),
+    ("spectrum only", ["0"], []),
+    ("tuner, all tools", [], [TUNER]),
+    ("tuner only", ["1"], []),
+    ("metronome only", ["2"], []),
+]
+
+# (command, 40003 checked, power image) after each step of a power cycle
+POWER_STEPS = [(POWER, True, POWER_ON), (POWER, False, POWER_OFF), (POWER, True, POWER_ON),
+               (POWER, False, POWER_OFF)]
+
+# (label, launch arguments, steps: (command, power checked, pause checked, power image, pause image))
+PAUSE_CASES = [
+    ("power off, spectrum", [], [
+        (PAUSE, False, False, POWER_OFF, PAUSE_RUNNING),
+        (PAUSE, False, False, POWER_OFF, PAUSE_RUNNING),
+        # The pause pressed while off leaves nothing behind: power comes on running.
+        (POWER, True, False, POWER_ON, PAUSE_RUNNING)]),
+    ("power off, tuner", ["1"], [(PAUSE, False, False, POWER_OFF, PAUSE_RUNNING)]),
+    ("power on, spectrum", [], [
+        (POWER, True, False, POWER_ON, PAUSE_RUNNING),
+        (PAUSE, True, True, POWER_ON, PAUSE_PAUSED),
+        (PAUSE, True, False, POWER_ON, PAUSE_RUNNING),
+        (PAUSE, True, True, POWER_ON, PAUSE_PAUSED),
+        # Power off clears the pause.
+        (POWER, False, False, POWER_OFF, PAUSE_RUNNING)]),
+    ("power on, tuner", ["1"], [
+        (POWER, True, False, POWER_ON, PAUSE_RUNNING),
+        (PAUSE, True, True, POWER_ON, PAUSE_PAUSED),
+        (PAUSE, True, False, POWER_ON, PAUSE_RUNNING)]),
+    ("power on, metronome", ["2"], [
+        (POWER, True, False, POWER_ON, PAUSE_RUNNING),
+        (PAUSE, True, True, POWER_ON, PAUSE_PAUSED),
+        (PAUSE, True, False, POWER_ON, PAUSE_RUNNING),
+        (PAUSE, True, True, POWER_ON, PAUSE_PAUSED),
+        (POWER, False, False, POWER_OFF, PAUSE_RUNNING)]),
+]
+
+# Selecting the tool that is already current: (label, commands before power on, pause too, command again,
+# items checked afterwards among 40009, 40010 and the kinds, tool button images afterwards)
+RESELECT = [
+    ("spectrum", [], False, SPECTRUM, [SPECTRUM], [5, 6, 8]),
+    ("spectrum, paused", [], True, SPECTRUM, [SPECTRUM], [5, 6, 8]),
+    ("tuner", [TUNER], False, TUNER, [TUNER], [4, 7, 8]),
+    ("metronome by button", [METRONOME], False, METRONOME, [KINDS[0]], [4, 6, 9]),
+    ("metronome by its kind", [BALL], True, BALL, [BALL], [4, 6, 9]),
+]
+
+# A metronome kind chosen where the metronome can't be reached: (launch arguments, tool item checked,
+# window class, tool button images)
+KIND_ELSEWHERE = [
+    (["1"], TUNER, h.CLASS_TUNER, [4, 7, 8]),
+    (["0"], SPECTRUM, h.CLASS_SPECTRUM, [5, 6, 8]),
+]
+
+# (downbeat command, items checked afterwards); every other downbeat item must be unchecked
+DOWNBEAT_STEPS = [
+    (DOWNBEAT_ITEMS[(3, 2)], [DOWNBEAT_ITEMS[(3, 2)]]),
+    (DOWNBEAT_ITEMS[(3, 3)], [DOWNBEAT_ITEMS[(3, 3)]]),
+    (DOWNBEAT_ITEMS[(2, 2)], [DOWNBEAT_ITEMS[(2, 2)], DOWNBEAT_ITEMS[(3, 3)]]),
+    (DOWNBEAT_ITEMS[(6, 6)], [DOWNBEAT_ITEMS[(2, 2)], DOWNBEAT_ITEMS[(3, 3)], DOWNBEAT_ITEMS[(6, 6)]]),
+    (DOWNBEAT_ITEMS[(2, 1)], [DOWNBEAT_ITEMS[(2, 1)], DOWNBEAT_ITEMS[(3, 3)], DOWNBEAT_ITEMS[(6, 6)]]),
+]
+# What the file written at exit holds after those steps
+DOWNBEAT_SAVED = {"2": "1", "3": "3", "4": "0", "5": "0", "6": "6"}
+
+# (command, dialog title, windows after the command is sent twice, button that closes one, toolbar
+# image of the command while a dialog is open and after it closed, or None)
+DIALOGS = [
+    (ABOUT, "About", 2, h.IDOK, None),
+    (CONFIG, "Config", 1, IDCANCEL, None),
+    (PLAY_VOLUME, "Play volume", 1, h.IDOK, None),
+    (SINE_WAVE, "正弦波の作成", 1, IDCANCEL, (11, 10)),
+    (GUITAR_TUNING, "Guitar", 1, IDCANCEL, None),
+]
+
+# The four tuning dialogs share one slot: (first command, second command, the one dialog open after both)
+TUNING_SLOT = [
+    (GUITAR_TUNING, BASS_TUNING, "Guitar"),
+    (SHAMISEN_TUNING, UKULELE_TUNING, "三味線"),
+    (BASS_TUNING, GUITAR_TUNING, "Bass"),
+]
+
+# Note mode acts only in the spectrum analyser: (label, commands before, 40014 checked and its image
+# after each of two presses)
+NOTE_MODE_CASES = [
+    ("spectrum", [], [(True, 13), (False, 12)]),
+    ("tuner", [TUNER], [(False, 12), (False, 12)]),
+    ("metronome", [METRONOME], [(False, 12), (False, 12)]),
+]
+
+CONFIG_COLOUR_EDIT = 1010
+CONFIG_RATE_EDIT = 1015
+# A file with colour group 1 and rate 22050 to start from
+CONFIG_START = [("PALLET", "NO", "1"), ("SAMPLING", "HZ", "22050")]
+# Values typed into the Config dialog: (edit, text typed, button, key, value written at exit)
+CONFIG_ENTRIES = [
+    (CONFIG_COLOUR_EDIT, "5", h.IDOK, ("PALLET", "NO"), "2"),
+    (CONFIG_COLOUR_EDIT, "0", h.IDOK, ("PALLET", "NO"), "0"),
+    (CONFIG_COLOUR_EDIT, "2", h.IDOK, ("PALLET", "NO"), "2"),
+    (CONFIG_COLOUR_EDIT, "12", h.IDOK, ("PALLET", "NO"), "2"),
+    (CONFIG_COLOUR_EDIT, "0", IDCANCEL, ("PALLET", "NO"), "1"),
+    (CONFIG_RATE_EDIT, "11025", h.IDOK, ("SAMPLING", "HZ"), "11025"),
+    (CONFIG_RATE_EDIT, "8000", IDCANCEL, ("SAMPLING", "HZ"), "22050"),
+]
+
+# Japanese labels of the Config dialog, each of which must be drawn whole: (text, class)
+CONFIG_LABELS = [
+    ("強拍のサウンドファイル", "Static"),
+    ("拍のサウンドファイル", "Static"),
+    ("動作", "Static"),
+    ("指揮棒ライン消去？", "Static"),
+    ("スペクトラム色設定", "Static"),
+    ("周波数", "Static"),
+    ("参照", "Button"),
+    ("消去する", "Button"),
+    ("消去しない", "Button"),
+    ("キャンセル", "Button"),
+]
+
+
+def observe_tool(driver):
+    checked = [c for c in [SPECTRUM, TUNER] + KINDS if driver.menu(c)["checked"]]
+    images = [driver.toolbar_image(c) for c in (SPECTRUM, TUNER, METRONOME)]
+    return {"checked": checked, "images": images, "class": driver.class_name(), "size": driver.window_size()}
+
+
+def power_state(driver):
+    return {"power checked": bool(driver.menu(POWER)["checked"]), "power image": driver.toolbar_image(POWER),
+            "pause checked": bool(driver.menu(PAUSE)["checked"]), "pause image": driver.toolbar_image(PAUSE)}
+
+
+def dialog_windows(session, title):
+    """The program's visible top-level windows with this title (the main window becomes the target).
+
+    Filtered here rather than by the driver's title= filter, which gets titles with spaces double-escaped."""
+    session.retarget()
+    return [w for w in session.driver.windows() if w[3] == title and w[2]]
+
+
+def stable_capture(session, path_stem, tries=20):
+    """Captures the driver's target until two captures in a row agree, so the picture is fully painted."""
+    previous = None
+    for attempt in range(tries):
+        bmp = "%s-%d.bmp" % (path_stem, attempt)
+        session.driver.capture(bmp)
+        image = h.Image.read_bmp(bmp)
+        os.remove(bmp)
+        if previous is not None and previous.rows == image.rows:
+            return image
+        previous = image
+        time.sleep(0.15)
+    return previous
+
+
+def ink_box(image, left, top, right, bottom, darker_than=110):
+    """Bounding box (left, top, right, bottom, exclusive) of the dark pixels inside a rectangle."""
+    xs, ys = [], []
+    for y in range(max(top, 0), min(bottom, image.height)):
+        row = image.rows[y]
+        for x in range(max(left, 0), min(right, image.width)):
+            r, g, b = row[3 * x: 3 * x + 3]
+            if r + g + b < 3 * darker_than:
+                xs.append(x)
+                ys.append(y)
+    if not xs:
+        return None
+    return min(xs), min(ys), max(xs) + 1, max(ys) + 1
+
+
+def em_count(text):
+    """Width of a text in ems: full-width characters count one, the others a half."""
+    return sum(1.0 if ord(c) > 0x2000 else 0.5 for c in text)
+
+
+class Commands(h.SystemTestCase):
+    def press(self, s, command):
+        s.retarget()
+        s.command(command)
+
+    def test_power_toggles_mark_and_button(self):
+        for label, args, setup in TOOLS:
+            with self.subTest(label), self.session(args) as s:
+                for command in setup:
+                    self.press(s, command)
+                self.assertEqual(power_state(self.driver)["power checked"], False, "power at start")
+                self.assertEqual(self.driver.toolbar_image(POWER), POWER_OFF, "power image at start")
+                for step, (command, checked, image) in enumerate(POWER_STEPS):
+                    self.press(s, command)
+                    state = power_state(self.driver)
+                    self.assertEqual((state["power checked"], state["power image"]), (checked, image),
+                                     "after step %d" % step)
+                    self.assertEqual((state["pause checked"], state["pause image"]), (False, PAUSE_RUNNING),
+                                     "pause touched by power, step %d" % step)
+                self.assertEqual(s.quit(), 0)
+
+    def test_pause(self):
+        for label, args, steps in PAUSE_CASES:
+            with self.subTest(label), self.session(args) as s:
+                for step, (command, power_checked, pause_checked, power_image, pause_image) in enumerate(steps):
+                    self.press(s, command)
+                    self.assertEqual(power_state(self.driver),
+                                     {"power checked": power_checked, "power image": power_image,
+                                      "pause checked": pause_checked, "pause image": pause_image},
+                                     "after step %d (%d)" % (step, command))
+                self.assertEqual(s.quit(), 0)
+
+    def test_selecting_the_current_tool_again_switches_power_off(self):
+        for label, setup, pause, command, checked, images in RESELECT:
+            with self.subTest(label), self.session() as s:
+                for c in setup:
+                    self.press(s, c)
+                before = observe_tool(self.driver)
+                self.press(s, POWER)
+                if pause:
+                    self.press(s, PAUSE)
+                self.assertTrue(self.driver.menu(POWER)["checked"], "power did not come on")
+                self.press(s, command)
+                self.assertEqual(power_state(self.driver),
+                                 {"power checked": False, "power image": POWER_OFF, "pause checked": False,
+                                  "pause image": PAUSE_RUNNING})
+                after = observe_tool(self.driver)
+                self.assertEqual((after["checked"], after["images"]), (checked, images))
+                self.assertEqual(after, before, "the tool changed")
+                self.assertEqual(s.quit(), 0)
+
+    def test_metronome_kind_outside_the_metronome_changes_only_power(self):
+        for args, tool_item, cls, images in KIND_ELSEWHERE:
+            for kind in (BALL, KINDS[0]):
+                with self.subTest(args=args, kind=kind), self.session(args) as s:
+                    before = observe_tool(self.driver)
+                    self.assertEqual(before["checked"], [tool_item], "at start")
+                    self.press(s, POWER)
+                    self.assertTrue(self.driver.menu(POWER)["checked"], "power did not come on")
+                    self.press(s, kind)
+                    self.assertEqual(self.driver.menu(POWER)["checked"], 0, "power still on")
+                    self.assertEqual(self.driver.toolbar_image(POWER), POWER_OFF)
+                    # Kind marks show only with the metronome as the tool, which it can't become here.
+                    self.assertEqual(observe_tool(self.driver),
+                                     {"checked": [tool_item], "images": images, "class": cls,
+                                      "size": before["size"]})
+                    self.assertEqual(self.driver.count(cls=cls), 1)
+                    self.assertEqual(s.quit(), 0)
+
+    def test_downbeat_marks(self):
+        with self.session() as s:
+            self.assertEqual([c for c in ALL_DOWNBEAT if self.driver.menu(c)["checked"]], [], "at start")
+            for command, checked in DOWNBEAT_STEPS:
+                with self.subTest(command=command):
+                    self.press(s, command)
+                    self.assertEqual([c for c in ALL_DOWNBEAT if self.driver.menu(c)["checked"]], checked)
+            self.assertEqual(s.quit(), 0)
+            saved = h.ini_values(s.program.read_ini())
+            self.assertEqual({n: saved.get(("DOWNBEAT", n)) for n in DOWNBEAT_SAVED}, DOWNBEAT_SAVED)
+
+    def test_dialogs_opened_twice(self):
+        for command, title, count, close_button, images in DIALOGS:
+            with self.subTest(title), self.session() as s:
+                self.press(s, command)
+                self.press(s, command)
+                windows = dialog_windows(s, title)
+                self.assertEqual(len(windows), count, windows)
+                if images:
+                    self.assertEqual(self.driver.toolbar_image(command), images[0], "image while open")
+                # Closing one with its button frees the command again.
+                self.driver.target(windows[0][0])
+                self.driver.send(h.WM_COMMAND, close_button, 0)
+                self.assertEqual(len(dialog_windows(s, title)), count - 1, "a button did not close it")
+                if images:
+                    self.assertEqual(self.driver.toolbar_image(command), images[1], "image after closing")
+                self.press(s, command)
+                self.assertEqual(len(dialog_windows(s, title)), count, "not opened again after closing")
+                self.assertEqual(s.quit(), 0)
+
+    def test_tuning_dialogs_share_one_slot(self):
+        for first, second, title in TUNING_SLOT:
+            with self.subTest(first=first, second=second), self.session() as s:
+                self.press(s, first)
+                self.press(s, second)
+                dialogs = [w for w in self.driver.windows() if w[1] == "#32770" and w[2]]
+                self.assertEqual([w[3] for w in dialogs], [title])
+                self.assertEqual(s.quit(), 0)
+
+    def test_note_mode_only_in_the_spectrum_analyser(self):
+        for label, setup, steps in NOTE_MODE_CASES:
+            with self.subTest(label), self.session() as s:
+                for command in setup:
+                    self.press(s, command)
+                for step, (checked, image) in enumerate(steps):
+                    self.press(s, NOTE_MODE)
+                    self.assertEqual((bool(self.driver.menu(NOTE_MODE)["checked"]),
+                                      self.driver.toolbar_image(NOTE_MODE)), (checked, image), "press %d" % step)
+                self.assertEqual(s.quit(), 0)
+
+    def type_into(self, dialog, control_id, text):
+        """Replaces an edit control's text by typed characters; returns its new text length."""
+        self.driver.target(dialog)
+        edit = [c for c in self.driver.children() if c[1] == control_id]
+        self.assertEqual(len(edit), 1, "control %d of the dialog" % control_id)
+        self.driver.target(edit[0][0])
+        self.driver.send(EM_SETSEL, 0, -1)
+        for ch in text:
+            self.driver.send(WM_CHAR, ord(ch), 1)
+        return self.driver.send(WM_GETTEXTLENGTH, 0, 0)
+
+    def test_config_values_typed(self):
+        ini = h.make_ini(CONFIG_START)
+        for edit, typed, button, key, saved in CONFIG_ENTRIES:
+            with self.subTest(edit=edit, typed=typed, button=button), self.session(ini=ini) as s:
+                self.press(s, CONFIG)
+                dialogs = dialog_windows(s, "Config")
+                self.assertEqual(len(dialogs), 1)
+                dialog = dialogs[0][0]
+                self.assertEqual(self.type_into(dialog, edit, typed), len(typed), "typing failed")
+                self.driver.target(dialog)
+                self.driver.send(h.WM_COMMAND, button, 0)
+                self.assertEqual(dialog_windows(s, "Config"), [], "the dialog stayed open")
+                self.assertEqual(s.quit(), 0)
+                written = h.ini_values(s.program.read_ini())
+                self.assertEqual(written.get(key), saved)
+                # Only the edited value changes.
+                for sec, k, value in CONFIG_START:
+                    if (sec, k) != key:
+                        self.assertEqual(written.get((sec, k)), value, (sec, k))
+
+    def test_config_dialog_picture(self):
+        """Keeps a picture of the Config dialog and checks that every Japanese label is drawn whole."""
+        with self.session() as s:
+            self.press(s, CONFIG)
+            dialogs = dialog_windows(s, "Config")
+            self.assertEqual(len(dialogs), 1)
+            dialog = dialogs[0][0]
+            self.driver.target(dialog)
+            origin = self.driver.rect()[:2]
+            image = stable_capture(s, os.path.join(s.program.cwd, "config"))
+            png = image.write_png(os.path.join(s.program.cwd, "config-dialog.png"))
+            print("\nConfig dialog picture: %s" % png)
+            children = self.driver.children()
+            # The edits show the settings they start from (the default colour group and rate).
+            for control_id, length in ((CONFIG_COLOUR_EDIT, 1), (CONFIG_RATE_EDIT, 5)):
+                self.driver.target([c for c in children if c[1] == control_id][0][0])
+                self.assertEqual(self.driver.send(WM_GETTEXTLENGTH, 0, 0), length, "edit %d" % control_id)
+            for text, cls in CONFIG_LABELS:
+                with self.subTest(text):
+                    matches = [c for c in children if c[4] == text and c[2] == cls]
+                    self.assertTrue(matches, "no %s control with the text %s" % (cls, text))
+                    self.driver.target(matches[0][0])
+                    left, top, right, bottom = self.driver.rect()
+                    box = (left - origin[0], top - origin[1], right - origin[0], bottom - origin[1])
+                    if cls == "Button" and text not in ("参照", "キャンセル"):
+                        # Radio buttons: the text follows the round box.
+                        box = (box[0] + (box[3] - box[1]), box[1], box[2], box[3])
+                    else:
+                        box = (box[0] + 2, box[1] + 2, box[2] - 2, box[3] - 2) if cls == "Button" else box
+                    ink = ink_box(image, *box)
+                    self.assertIsNotNone(ink, "nothing drawn for %s in %r" % (text, box))
+                    height = ink[3] - ink[1]
+                    # Drawn on one line (not wrapped out of sight), and not cut at the control's right edge.
+                    self.assertGreaterEqual(ink[2] - ink[0], 0.7 * em_count(text) * height,
+                                            "%s drawn only %d px wide (ink %r, box %r): clipped or wrapped"
+                                            % (text, ink[2] - ink[0], ink, box))
+                    self.assertLess(ink[2], box[2], "%s touches the right edge of its control" % text)
+            self.assertEqual(s.quit(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
