@@ -25,7 +25,10 @@ int ToneAmplitude(int setting) {
     return (setting >= kMinToneAmplitude && setting <= kMaxToneAmplitude) ? setting : kDefaultToneAmplitude;
 }
 
-std::uint64_t ToneByteCount(const ToneShape& shape) {
+namespace {
+
+// trunc(2 x channels x P x frequency x length / 1000), the count the periods are reckoned from.
+std::uint64_t UnroundedByteCount(const ToneShape& shape) {
     if (!Playable(shape)) return 0;
     const double channels = shape.stereo ? 2 : 1;
     const double period = ToneRate / shape.frequency;
@@ -33,6 +36,15 @@ std::uint64_t ToneByteCount(const ToneShape& shape) {
     // Saturate instead of converting a value no integer holds.
     if (!(bytes < 1.8e19)) return UINT64_MAX;
     return static_cast<std::uint64_t>(bytes);
+}
+
+}  // namespace
+
+std::uint64_t ToneByteCount(const ToneShape& shape) {
+    // Whole sample frames only: a half sample can neither be played nor stored.
+    const std::uint64_t bytes = UnroundedByteCount(shape);
+    const std::uint64_t frame_bytes = shape.stereo ? 4 : 2;
+    return bytes - bytes % frame_bytes;
 }
 
 std::uint32_t MakeTone(const ToneShape& shape, WaveSource& tone) {
@@ -45,7 +57,7 @@ std::uint32_t MakeTone(const ToneShape& shape, WaveSource& tone) {
 
     const int channels = shape.stereo ? 2 : 1;
     const double period = ToneRate / shape.frequency;
-    const double periods = std::trunc(bytes / (2.0 * channels * period));
+    const double periods = std::trunc(UnroundedByteCount(shape) / (2.0 * channels * period));
     // Period r covers trunc(r P) - trunc((r - 1) P) samples, so N periods cover trunc(N P); the
     // byte count bounds it, whatever the rounding.
     const std::uint64_t frame_limit = count / (2u * static_cast<std::uint32_t>(channels));

@@ -37,8 +37,8 @@ struct ToneShape {
 };
 
 // B, the tone's byte count: trunc(2 x channels x P x frequency x ms / 1000) with P = 44,100 /
-// frequency samples per period, about 88,200 bytes for a second of mono. 0 for a frequency or
-// length that is not positive.
+// frequency samples per period, about 88,200 bytes for a second of mono, taken down to whole
+// sample frames. 0 for a frequency or length that is not positive.
 std::uint64_t ToneByteCount(const ToneShape& shape);
 
 // Generates the tone into `tone`, which owns the samples: its buffer, readPos at their start,

@@ -39,12 +39,13 @@ TEST(Tone, ByteCounts) {
         bool stereo;
         std::uint64_t low, high;  // allowing for the rounding of P x frequency
     } cases[] = {
-        {1000, 1000, false, 88199, 88200},
-        {1000, 1000, true, 176399, 176400},
+        {1000, 1000, false, 88198, 88200},
+        {1000, 1000, true, 176396, 176400},
         {441, 1000, false, 88200, 88200},
-        {440, 500, false, 44099, 44100},
+        {440, 500, false, 44098, 44100},
         {1, 10, false, 882, 882},
-        {1000, 5, false, 440, 441},
+        {1000, 5, false, 440, 440},
+        {1000, 1015, false, 89522, 89522},
         {1000, 0, false, 0, 0},
         {0, 1000, false, 0, 0},
         {-440, 1000, false, 0, 0},
@@ -54,6 +55,7 @@ TEST(Tone, ByteCounts) {
     for (const auto& c : cases) {
         const std::uint64_t bytes = ToneByteCount(Shape(c.hz, c.ms, kToneSine, 1000, c.stereo));
         EXPECT_TRUE(bytes >= c.low && bytes <= c.high) << c.hz << " Hz " << c.ms << " ms: " << bytes;
+        EXPECT_EQ(bytes % (c.stereo ? 4 : 2), 0u) << "whole sample frames";
         OwnedTone tone;
         EXPECT_EQ(MakeTone(Shape(c.hz, c.ms, kToneSine, 1000, c.stereo), tone.s), bytes);
         EXPECT_EQ(tone.s.bytesToQueue, bytes);

@@ -1,0 +1,432 @@
+#!/usr/bin/env python3
+"""What the program sends to the sound card and writes as sound: the test-tone dialog's Play, the tuner's
+reference tone, the dialog's stored WAV file, and WAVE analysis playback heard by the program's own
+spectrum analyser. Sound is recorded from the null sink's monitor with parecord."""
+
+import array
+import math
+import os
+import signal
+import struct
+import subprocess
+import time
+import unittest
+
+import harmolab as h
+from test_spectrum_live import (NORMAL_SIZE, POWER, STATUS_A3, TOOLBAR_ID, SpectrumView, check_against_reference,
+                                make_tone_wav, matches_reference, plain_status, poll)
+from test_tuner_screen import Pointer
+
+RATE = 44100
+TONE_DIALOG, WAVE_PLAY = 40037, 40036
+TONE_TITLE = "正弦波の作成"
+OPEN_TITLE = "解析WAVEファイルオープン！"
+IDC_HZ, IDC_FILE, IDC_MAKE_FILE, IDC_SECONDS, IDC_PLAY, IDC_MILLISECONDS = 1006, 1009, 1008, 1010, 1014, 1015
+OPEN_FILE_NAME = 1148  # the file-name field of the Open dialog (an Edit inside a combo box)
+WM_GETTEXTLENGTH, WM_CHAR, EM_SETSEL = 0x000E, 0x0102, 0x00B1
+
+# The synthesis steps the phase by 6.28 / period instead of 2 pi / period, so a tone sounds at
+# 6.28 / (2 pi) of its nominal frequency: 999.49 Hz for 1000 Hz, 439.78 Hz for 440 Hz.
+SOUNDING = 6.28 / (2 * math.pi)
+FREQUENCY_TOLERANCE = 0.001  # relative
+# Below the 0.05% between 999.49 and 1000 Hz, so that a synthesis with 2 pi can't pass; the
+# recordings measure within 0.001 Hz between dropouts.
+SIGNATURE_TOLERANCE_HZ = 0.2
+LOUD = 2000  # sample value that counts as sound (tones are made with amplitude 16000)
+MIN_STRETCH_PERIODS = 20  # shorter stretches between dropouts are left out of the frequency
+RECORD_START_TIMEOUT = 20.0
+# parecord's default record fragments are about two seconds long, and what is still in a fragment
+# when it is stopped is lost; 20 ms fragments lose at most that.
+RECORD_LATENCY_MS = 20
+
+TUNER_ARGS = ["1"]
+TUNER_A4 = [("TARGET", "NOTE", "49")]
+# The reference tone's box, inclusive, in the program's pointer coordinates at normal size: x from
+# the window's left edge, y from the top of the picture below the toolbar.
+TARGET_BOX = (101, 279, 351, 369)
+REFERENCE_TONE_SECONDS = 1.0
+# (case, x, y, tone expected)
+CLICKS = [
+    ("inside the target box", 190, 360, True),
+    ("just above it", 190, 350, False),
+    ("just left of it", 100, 360, False),
+]
+SILENT_WATCH_SECONDS = 1.5
+# Wine takes the cursor from X once its own copy is 100 ms old.
+POINTER_SETTLE_SECONDS = 0.3
+# How long after the WAVE check mark clears the analyser may still hear the file.
+LATE_SOUND = 3.0
+
+
+# ---------------------------------------------------------------------------------------------------
+# Recording and measuring
+
+
+class MonitorRecording:
+    """parecord of the null sink's monitor as raw 16-bit mono 44100 Hz into path (only that process)."""
+
+    def __init__(self, env, path):
+        self.env, self.path, self.proc, self.stopped = env, path, None, False
+
+    def __enter__(self):
+        if os.path.exists(self.path):
+            os.remove(self.path)
+        self.proc = subprocess.Popen(
+            ["parecord", "--raw", "--format=s16le", "--rate=%d" % RATE, "--channels=1",
+             "--latency-msec=%d" % RECORD_LATENCY_MS, "--device=%s.monitor" % h.SINK_NAME, self.path],
+            env=self.env.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        # parecord takes a moment to connect; sound made before its first samples would be lost.
+        if not poll(lambda: self.proc.poll() is not None or self.seconds() >= 0.2, RECORD_START_TIMEOUT, 0.05):
+            self.stop()
+            raise h.HarnessError("parecord delivered nothing within %.0f s" % RECORD_START_TIMEOUT)
+        if self.proc.poll() is not None:
+            raise h.HarnessError("parecord ended at once: %s" % self.proc.stderr.read().decode(errors="replace"))
+        return self
+
+    def samples(self):
+        data = b""
+        if os.path.exists(self.path):
+            with open(self.path, "rb") as f:
+                data = f.read()
+        out = array.array("h")
+        out.frombytes(data[:len(data) // 2 * 2])
+        return out
+
+    def seconds(self):
+        return (os.path.getsize(self.path) // 2 if os.path.exists(self.path) else 0) / float(RATE)
+
+    def stop(self):
+        if self.stopped:
+            return self.samples()
+        self.stopped = True
+        if self.proc.poll() is None:
+            self.proc.send_signal(signal.SIGINT)
+            try:
+                self.proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait(timeout=5)
+        self.proc.stderr.close()
+        return self.samples()
+
+    def __exit__(self, *exc):
+        self.stop()
+
+
+def loud_span(samples, start=0):
+    """(first, last) index of a sample louder than LOUD from start on, or None."""
+    first = next((i for i in range(start, len(samples)) if abs(samples[i]) > LOUD), None)
+    if first is None:
+        return None
+    last = next(i for i in range(len(samples) - 1, first - 1, -1) if abs(samples[i]) > LOUD)
+    return first, last
+
+
+def ended_tone(samples, quiet_seconds=0.3):
+    """True when the recording holds sound followed by quiet_seconds of quiet."""
+    span = loud_span(samples)
+    return span is not None and len(samples) - span[1] > quiet_seconds * RATE
+
+
+def measure_tone(samples):
+    """Measures the sound of a recording: {"seconds": from the first to the last loud sample, "hz": the
+    frequency of the upward zero crossings, "clean": seconds of sound without a dropout, "dropouts":
+    crossing intervals that broke the rhythm}.
+
+    A dropout of the sound server or a glitch shows as one interval off the period. The frequency is
+    fitted (least squares) to each stretch between dropouts on its own and the stretches are combined
+    by their lengths, so a dropout shifts no stretch's phase."""
+    span = loud_span(samples)
+    if span is None:
+        return None
+    first, last = span
+    crossings = [i - 1 + samples[i - 1] / float(samples[i - 1] - samples[i])
+                 for i in range(first + 1, last + 1) if samples[i - 1] < 0 <= samples[i]]
+    intervals = [b - a for a, b in zip(crossings, crossings[1:])]
+    if not intervals:
+        return {"seconds": (last - first) / RATE, "hz": None, "clean": 0.0, "dropouts": 0}
+    median = sorted(intervals)[len(intervals) // 2]
+    good = [abs(v - median) < 0.5 for v in intervals]
+    stretches, start = [], None
+    for i, ok in enumerate(good + [False]):
+        if ok and start is None:
+            start = i
+        elif not ok and start is not None:
+            if i - start >= MIN_STRETCH_PERIODS:
+                stretches.append(crossings[start:i + 1])
+            start = None
+    periods = count = 0.0
+    for points in stretches:
+        n = len(points)
+        mean_x, mean_y = (n - 1) / 2.0, sum(points) / n
+        slope = (sum((x - mean_x) * (y - mean_y) for x, y in enumerate(points))
+                 / sum((x - mean_x) ** 2 for x in range(n)))
+        periods += slope * (n - 1)
+        count += n - 1
+    return {"seconds": (last - first) / RATE, "hz": RATE * count / periods if count else None,
+            "clean": periods / RATE, "dropouts": good.count(False)}
+
+
+def describe(measured):
+    if not measured:
+        return "silence"
+    return "%.3f s of sound, %s Hz over a clean %.2f s, %d dropouts" % (
+        measured["seconds"], "?" if measured["hz"] is None else "%.4f" % measured["hz"], measured["clean"],
+        measured["dropouts"])
+
+
+# ---------------------------------------------------------------------------------------------------
+# Dialog helpers
+
+
+def wait_for_window(driver, title, timeout=10.0):
+    """The handle of a visible top-level window with that title (any process of the desktop)."""
+    found = poll(lambda: [w[0] for w in driver.desktop() if w[3] == title], timeout, 0.1)
+    if not found:
+        raise h.HarnessError("no window %r within %.0f s; desktop %r" % (title, timeout, driver.desktop()))
+    return found[0]
+
+
+def child_handles(driver, dialog):
+    """{control id: (hwnd, class)} of a dialog (the first of each id)."""
+    driver.target(dialog)
+    out = {}
+    for hwnd, cid, cls, _, _ in driver.children():
+        out.setdefault((cid, cls), hwnd)
+    return out
+
+
+def type_text(driver, edit, text):
+    """Replaces an edit control's text by typing it (WM_CHAR), and waits until the edit holds it."""
+    driver.target(edit)
+    driver.send(EM_SETSEL, 0, -1)
+    for ch in text:
+        driver.post(WM_CHAR, ord(ch), 1)
+    # The typed characters are posted; a sent question is answered before them, so ask until the
+    # edit has taken them all.
+    if not poll(lambda: driver.send(WM_GETTEXTLENGTH) == len(text), 10.0, 0.05):
+        raise h.HarnessError("the edit control did not take %r (length %d)" % (text, driver.send(WM_GETTEXTLENGTH)))
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def tone_file_bytes(hz, ms, channels=1):
+    """The byte count of a tone: trunc(2 x channels x period x hz x ms / 1000), period = 44100 / hz,
+    evaluated left to right in double precision as the synthesis does, down to whole sample frames."""
+    period = RATE / float(hz)
+    count = math.trunc(2 * channels * period * hz * ms / 1000)
+    return count - count % (2 * channels)
+
+
+def read_wave_header(data):
+    """The fields of a canonical 44-byte WAV header."""
+    riff, riff_size, wave, fmt, fmt_size, tag, channels, rate, byte_rate, align, bits, data_id, data_size = \
+        struct.unpack_from("<4sI4s4sIHHIIHH4sI", data)
+    return {"riff": riff, "riff_size": riff_size, "wave": wave, "fmt": fmt, "fmt_size": fmt_size, "tag": tag,
+            "channels": channels, "rate": rate, "byte_rate": byte_rate, "align": align, "bits": bits,
+            "data": data_id, "data_size": data_size}
+
+
+# ---------------------------------------------------------------------------------------------------
+# Tests
+
+
+class SoundOut(h.SystemTestCase):
+    def open_tone_dialog(self, s):
+        s.command(TONE_DIALOG)
+        dialog = wait_for_window(self.driver, TONE_TITLE)
+        return dialog, child_handles(self.driver, dialog)
+
+    def play_button_text(self, dialog):
+        self.driver.target(dialog)
+        return [c[4] for c in self.driver.children() if c[1] == IDC_PLAY][0]
+
+    def test_tone_dialog_play_sounds_999_5_hz(self):
+        ini = [("SINE", "HZ", "1000"), ("SINE", "TYPE", "1"), ("SINE", "VOL", "16000"), ("SAMPLING", "TIME", "2500")]
+        expected_hz = 1000 * SOUNDING
+        with self.session(TUNER_ARGS, ini=h.make_ini(ini)) as s:
+            dialog, _ = self.open_tone_dialog(s)
+            with MonitorRecording(self.env, os.path.join(s.program.cwd, "tone-dialog.raw")) as recording:
+                started = time.monotonic()
+                self.driver.target(dialog)
+                self.driver.send(h.WM_COMMAND, IDC_PLAY, 0)
+                self.assertEqual(self.play_button_text(dialog), "STOP", "the play button while the tone plays")
+                ended = poll(lambda: self.play_button_text(dialog) == "PLAY", 15.0, 0.1)
+                played = time.monotonic() - started
+                poll(lambda: ended_tone(recording.samples()), 5.0, 0.1)
+                measured = measure_tone(recording.stop())
+            print("Play at 1000 Hz for 2.5 s: button back after %.2f s; %s" % (played, describe(measured)))
+            self.assertTrue(ended, "the play button did not read PLAY again after the tone")
+            self.assertIsNotNone(measured, "the recording of Play is silent")
+            self.assertGreaterEqual(measured["clean"], 1.0, "less than a second without dropouts: %s"
+                                    % describe(measured))
+            self.assertAlmostEqual(measured["hz"], expected_hz, delta=expected_hz * FREQUENCY_TOLERANCE,
+                                   msg=describe(measured))
+            self.assertAlmostEqual(measured["hz"], expected_hz, delta=SIGNATURE_TOLERANCE_HZ,
+                                   msg="the tone is not the 6.28-step synthesis (1000 Hz would be 2 pi)")
+            self.assertAlmostEqual(measured["seconds"], 2.5, delta=0.1, msg=describe(measured))
+            self.assertEqual(s.quit(), 0)
+
+    def test_target_box_click_plays_reference_tone(self):
+        # The program reads the cursor itself (GetCursorPos) on the button press, and harmodrv has no
+        # command that sets it: the X pointer of the environment's display is moved, Wine follows it.
+        try:
+            pointer = Pointer(self.env.env["DISPLAY"])
+        except (h.HarnessError, unittest.SkipTest) as e:
+            self.skipTest("cannot move the pointer (%s); needs a driver command \"cursor X Y\" (SetCursorPos)" % e)
+        expected_hz = 440 * SOUNDING
+        try:
+            with self.session(TUNER_ARGS, ini=h.make_ini(TUNER_A4)) as s:
+                s.command(NORMAL_SIZE)
+                left, top, _, _ = self.driver.rect()
+                c_left, c_top, _, _ = self.driver.client()
+                t_top, t_bottom = self.driver.child_rect(TOOLBAR_ID)[1::2]
+                picture_top = c_top - top + (t_bottom - t_top)  # in window coordinates
+                for case, x, y, sounds in CLICKS:
+                    with self.subTest(case=case):
+                        self.assertEqual(sounds, TARGET_BOX[0] <= x <= TARGET_BOX[1] and
+                                         TARGET_BOX[2] <= y <= TARGET_BOX[3], "table")
+                        raw = os.path.join(s.program.cwd, "click-%s.raw" % case.replace(" ", "-"))
+                        with MonitorRecording(self.env, raw) as recording:
+                            pointer.move(left + x, top + picture_top + y)
+                            time.sleep(POINTER_SETTLE_SECONDS)
+                            s.retarget()
+                            # The message's own position is the same place, in client coordinates.
+                            self.driver.click(x - (c_left - left), picture_top + y - (c_top - top))
+                            if sounds:
+                                poll(lambda: ended_tone(recording.samples()), 10.0, 0.1)
+                            else:
+                                time.sleep(SILENT_WATCH_SECONDS)
+                            measured = measure_tone(recording.stop())
+                        print("click %s (%d, %d): %s" % (case, x, y, describe(measured)))
+                        if not sounds:
+                            self.assertIsNone(measured, "a click %s sounded: %s" % (case, describe(measured)))
+                            continue
+                        self.assertIsNotNone(measured, "no reference tone recorded; %s" % raw)
+                        self.assertAlmostEqual(measured["seconds"], REFERENCE_TONE_SECONDS, delta=0.1,
+                                               msg=describe(measured))
+                        self.assertGreaterEqual(measured["clean"], 0.5, describe(measured))
+                        self.assertAlmostEqual(measured["hz"], expected_hz, delta=expected_hz * FREQUENCY_TOLERANCE,
+                                               msg=describe(measured))
+                self.assertEqual(s.quit(), 0)
+        finally:
+            # Out of the way of the next program, which opens at the desktop's top-left corner.
+            width, height = (int(v) for v in h.DESKTOP_SIZE.split("x"))
+            pointer.move(width - 1, height - 1)
+            pointer.close()
+
+    def test_make_file_stores_whole_header(self):
+        # (case, Hz, seconds field, milliseconds field)
+        cases = [
+            ("1000 Hz for 1 s", 1000, 1, 0),
+            ("440 Hz for 250 ms", 440, 0, 250),
+            ("a count that ends in half a sample, 1015 ms", 1000, 1, 15),
+            ("the shortest stored tone, 10 ms", 1000, 0, 10),
+        ]
+        with self.session(TUNER_ARGS, ini=h.make_ini([("SINE", "TYPE", "1"), ("SAMPLING", "TIME", "1000")])) as s:
+            dialog, controls = self.open_tone_dialog(s)
+            for case, hz, seconds, ms in cases:
+                with self.subTest(case=case):
+                    path = os.path.join(s.program.cwd, "made-%d-%d-%d.wav" % (hz, seconds, ms))
+                    for cid, text in ((IDC_HZ, hz), (IDC_SECONDS, seconds), (IDC_MILLISECONDS, ms),
+                                      (IDC_FILE, windows_path(path))):
+                        type_text(self.driver, controls[(cid, "Edit")], str(text))
+                    self.driver.target(dialog)
+                    # The handler waits in its message box, so the command is posted.
+                    self.driver.post(h.WM_COMMAND, IDC_MAKE_FILE, 0)
+                    box = wait_for_window(self.driver, "OK")
+                    texts = s.box_text(box)
+                    self.driver.post(h.WM_COMMAND, h.IDOK, 0)
+                    self.driver.gone(10)
+                    self.assertIn(windows_path(path) + "を作成しました。", texts, "message box %r" % texts)
+
+                    n = tone_file_bytes(hz, seconds * 1000 + ms)
+                    with open(path, "rb") as f:
+                        data = f.read()
+                    header = read_wave_header(data)
+                    print("%s: %d bytes, header RIFF size %d, data size %d (byte count %d)"
+                          % (case, len(data), header["riff_size"], header["data_size"], n))
+                    self.assertEqual((header["riff"], header["wave"], header["fmt"], header["data"]),
+                                     (b"RIFF", b"WAVE", b"fmt ", b"data"))
+                    self.assertEqual((header["fmt_size"], header["tag"], header["channels"], header["rate"],
+                                      header["byte_rate"], header["align"], header["bits"]),
+                                     (16, 1, 1, RATE, 2 * RATE, 2, 16), "format fields")
+                    self.assertEqual((len(data), header["riff_size"], header["data_size"]), (n + 44, n + 36, n),
+                                     "file size, RIFF size and data size for a byte count of %d" % n)
+                    if seconds >= 1:
+                        samples = array.array("h")
+                        samples.frombytes(data[44:44 + len(data[44:]) // 2 * 2])
+                        measured = measure_tone(samples)
+                        self.assertAlmostEqual(measured["hz"], hz * SOUNDING, delta=0.01, msg=describe(measured))
+            s.retarget()
+            self.assertEqual(s.quit(), 0)
+
+    def test_wave_analysis_playback_heard_by_the_analyser(self):
+        with self.session(["0"], ini=h.make_ini([("PLOT", "MODE", "1")])) as s:
+            s.command(NORMAL_SIZE)
+            s.command(POWER)
+            view = SpectrumView(self.driver)
+            # 44100 Hz stereo 16-bit: the format of the metronome sounds as well, so the sine keeps its
+            # pitch whichever of the two formats the device is opened in.
+            wav = make_tone_wav(os.path.join(s.program.cwd, "a440-2s.wav"), 440, 2, channels=2)
+            image, png = s.capture("before")
+            self.assertTrue(plain_status(view.status(image)), "something is detected before playing; %s" % png)
+
+            # The recording also keeps the sink's latency short: with only Wine's streams on it, the
+            # null sink buffers about 1.7 s, the program hears its own playback that late, and the
+            # rest is dropped when it closes the device after the last buffer returns.
+            with MonitorRecording(self.env, os.path.join(s.program.cwd, "wave-play.raw")) as recording:
+                self.driver.post(h.WM_COMMAND, WAVE_PLAY, 0)
+                chooser = wait_for_window(self.driver, OPEN_TITLE)
+                controls = child_handles(self.driver, chooser)
+                type_text(self.driver, controls[(OPEN_FILE_NAME, "Edit")], windows_path(wav))
+                self.driver.target(chooser)
+                self.driver.post(h.WM_COMMAND, h.IDOK, 0)
+                self.driver.gone(10)
+                started = time.monotonic()
+                s.retarget()
+
+                seen = {"checked": None, "a3": None, "cleared": None}
+                last = {}
+
+                def observe():
+                    now = time.monotonic() - started
+                    checked = self.driver.menu(WAVE_PLAY)["checked"]
+                    if checked and seen["checked"] is None:
+                        seen["checked"] = now
+                    if not checked and seen["checked"] is not None and seen["cleared"] is None:
+                        seen["cleared"] = now
+                    if seen["a3"] is None:
+                        last["image"] = s.capture("playing")[0]
+                        if matches_reference(view.status(last["image"]), STATUS_A3):
+                            seen["a3"] = now
+                    if seen["cleared"] is None:
+                        return False
+                    return seen["a3"] is not None or now > seen["cleared"] + LATE_SOUND
+
+                poll(observe, 20.0, 0.05)
+                poll(lambda: ended_tone(recording.samples()), 5.0, 0.1)
+                measured = measure_tone(recording.stop())
+            print("WAVE playback of 2 s: check mark at %s s, A3 at %s s, cleared at %s s; %s"
+                  % (tuple("%.2f" % seen[k] if seen[k] is not None else "never" for k in ("checked", "a3", "cleared"))
+                     + (describe(measured),)))
+            self.assertIsNotNone(seen["checked"], "the WAVE item was never checked while the file played")
+            if seen["a3"] is None:
+                check_against_reference(self, view.status(last["image"]), STATUS_A3, s.program.cwd)
+            self.assertIsNotNone(seen["cleared"], "the WAVE check mark did not clear within 20 s")
+            self.assertGreaterEqual(seen["cleared"], 1.5, "the check mark cleared before the file could play out")
+            self.assertIsNotNone(measured, "nothing was played into the sink")
+            self.assertAlmostEqual(measured["seconds"], 2.0, delta=0.1, msg="the file did not play in full: %s"
+                                   % describe(measured))
+            self.assertAlmostEqual(measured["hz"], 440, delta=440 * FREQUENCY_TOLERANCE, msg=describe(measured))
+            poll(lambda: plain_status(view.status(s.capture("after")[0])), 10.0)
+            image, png = s.capture("after")
+            self.assertTrue(plain_status(view.status(image)), "the analyser still detects a note after the file "
+                                                               "played out; %s" % png)
+            self.assertEqual(s.quit(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

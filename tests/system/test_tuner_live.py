@@ -1,0 +1,246 @@
+#!/usr/bin/env python3
+"""The tuner listening to the sound card: with target A4, a 440 Hz sine played into the null sink shows
+4 and "A", 440 Hz, cents near 0, the needle upright and the in-tune lamp; 446 Hz moves cents, needle
+and lamp to about +23 and the off-pitch lamp.
+
+The screen is read by matching its cells against the program's own images (Tunerimg), drawn keyed
+over the grey background the way the program draws them, so no reference picture is needed."""
+
+import math
+import os
+import re
+import time
+import unittest
+
+import harmolab as h
+from test_spectrum_live import poll, sink_playing, tone_file
+
+POWER, NORMAL_SIZE, TOOLBAR_ID = 40003, 40006, 40034
+TARGET_A4 = [("TARGET", "NOTE", "49"), ("FORS", "STATUS", "0")]  # A4, letters with flats
+
+BACKGROUND = (210, 210, 210)
+KEY_COLOUR = (255, 255, 255)  # white pixels of a keyed image let the background through
+
+# Cells of the 640 x 480 picture: (x, y) of the top-left corner.
+OCTAVE_CELL, LETTER_CELL = (180, 40), (232, 40)
+FREQUENCY_CELLS = [(296 + 16 * i, 60) for i in range(5)]  # ten-thousands .. units
+CENTS_CELLS = [(540, 60), (556, 60), (572, 60)]
+LAMP_CELL = (304, 200)
+PIVOT = (320, 271)
+FACE = (145, 110)
+# Needle end points (relative to the face) of the cents values the phases below may show.
+NEEDLE_ENDS = {-2: (175, 30), -1: (175, 30), 0: (175, 30), 1: (175, 30), 2: (181, 32),
+               21: (210, 32), 22: (215, 33), 23: (220, 34), 24: (225, 35), 25: (230, 36)}
+# The needle is looked for on arcs this far from the pivot: above the lamp, below the scale's
+# labels, where the meter face has nothing else dark.
+NEEDLE_RADII = range(80, 96)
+NEEDLE_SLACK_DEGREES = 1.5
+CENTS_TOLERANCE = 2
+
+LETTERS = ["C", "C#", "Db", "D", "D#", "Eb", "E", "F", "F#", "Gb", "G", "G#", "Ab", "A", "A#", "Bb", "B"]
+# A cell is read as the image it matches best; it must differ from it in at most this fraction of
+# pixels (the lamp a bit more: the needle crosses it).
+CELL_MATCH = 0.02
+LAMP_MATCH = 0.15
+CHANNEL_TOLERANCE = 24
+
+# (phase, tone in Hz or None, octave digit, letter, frequency digits, cents or None for blank, lamp).
+# The frequency digits show the key's equal-tempered frequency, trunc(440 * 2^((key - 49) / 12)),
+# not the measured one: 446 Hz is still key 49 and reads 440. The lamp is led3 when the target is
+# shown within 9 cents, led2 when it is shown further off, led when the target is not shown.
+PHASES = [
+    ("silence", None, None, None, 0, None, "led"),
+    ("440 Hz", 440, 4, "A", 440, 0, "led3"),
+    ("446 Hz", 446, 4, "A", 440, 23, "led2"),
+]
+# Key 49 is 0-based key 48; its zoom-1 column ends at trunc(2048 * 49 / 88) = 1140.
+TUNER_LINE = re.compile(r"^i=(-?\d+) j=(-?\d+) dfi=(-?\d+) dfj=(-?\d+)$")
+SETTLE_TIMEOUT = 15.0
+SILENCE_SECONDS = 2.0
+
+
+def keyed(template, background=BACKGROUND):
+    """template as the program draws it keyed on the background: key-white pixels show through."""
+    rows = []
+    bg = bytes(background)
+    key = bytes(KEY_COLOUR)
+    for row in template.rows:
+        out = bytearray(row)
+        for i in range(0, len(row), 3):
+            if row[i:i + 3] == key:
+                out[i:i + 3] = bg
+        rows.append(bytes(out))
+    return h.Image(template.width, template.height, rows)
+
+
+class TunerImages:
+    """The program's images, loaded once, as they appear on the screen."""
+
+    def __init__(self, folder):
+        def load(name, is_keyed=True):
+            image = h.Image.read_bmp(os.path.join(folder, name + ".bmp"))
+            return keyed(image) if is_keyed else image
+
+        self.large_digits = {d: load(str(d)) for d in range(10)}
+        self.letters = {name: load(name) for name in LETTERS}
+        self.none = load("none")
+        self.small = dict({str(d): load("n%d" % d) for d in range(10)}, blank=load("numno"), minus=load("minus"))
+        self.lamps = {name: load(name, is_keyed=False) for name in ("led", "led2", "led3")}
+
+
+def best_match(region_of, candidates):
+    """(name, differing fraction) of the candidate image that region_of(size) matches best."""
+    scored = []
+    for name, image in candidates.items():
+        region = region_of(image.width, image.height)
+        scored.append((region.difference(image, CHANNEL_TOLERANCE), name))
+    fraction, name = min(scored, key=lambda item: item[0])
+    return name, fraction
+
+
+class TunerReading:
+    """What the tuner picture in one capture shows, read with the program's images."""
+
+    def __init__(self, capture, origin, images):
+        self.capture, self.origin, self.images = capture, origin, images
+        self.note = self._note()
+        self.frequency = self._number(FREQUENCY_CELLS)
+        self.cents = self._cents()
+        self.lamp = self._cell(LAMP_CELL, images.lamps, LAMP_MATCH)
+        self.needle = self._needle_angle()
+
+    def region(self, x, y, w, hgt):
+        ox, oy = self.origin
+        return self.capture.crop(ox + x, oy + y, ox + x + w, oy + y + hgt)
+
+    def _cell(self, at, candidates, limit=CELL_MATCH):
+        name, fraction = best_match(lambda w, hgt: self.region(at[0], at[1], w, hgt), candidates)
+        return name if fraction <= limit else "?"
+
+    def _note(self):
+        none = self.images.none
+        if self.region(OCTAVE_CELL[0], OCTAVE_CELL[1], none.width, none.height).difference(
+                none, CHANNEL_TOLERANCE) <= CELL_MATCH:
+            return None
+        return (self._cell(OCTAVE_CELL, self.images.large_digits), self._cell(LETTER_CELL, self.images.letters))
+
+    def _number(self, cells):
+        """The digits of blank-padded cells as an int, or the cells as text when that isn't a number."""
+        names = [self._cell(at, self.images.small) for at in cells]
+        text = "".join(" " if n == "blank" else n if n.isdigit() else "?" for n in names)
+        digits = text.lstrip()
+        return int(digits) if digits.isdigit() else text
+
+    def _cents(self):
+        cells = [self._cell(at, self.images.small) for at in CENTS_CELLS]
+        if cells == ["blank"] * 3:
+            return None
+        sign = {"blank": 1, "minus": -1}.get(cells[0])
+        if sign is None or not cells[1].isdigit() or not cells[2].isdigit():
+            return "/".join(cells)
+        return sign * int(cells[1] + cells[2])
+
+    def _needle_angle(self):
+        """Degrees right of upright of the dark needle around the pivot, or None."""
+        angles = []
+        ox, oy = self.origin
+        for r in NEEDLE_RADII:
+            hits = []
+            for step in range(-360, 361):
+                a = math.radians(step / 4.0)
+                x = int(round(PIVOT[0] + r * math.sin(a)))
+                y = int(round(PIVOT[1] - r * math.cos(a)))
+                if max(self.capture.pixel(ox + x, oy + y)) < 60:
+                    hits.append(step / 4.0)
+            if hits and max(hits) - min(hits) < 10:
+                angles.append(sum(hits) / len(hits))
+        if len(angles) < len(NEEDLE_RADII) // 2:
+            return None
+        return sorted(angles)[len(angles) // 2]
+
+    def summary(self):
+        return ("note=%r frequency=%r cents=%r lamp=%s needle=%s"
+                % (self.note, self.frequency, self.cents, self.lamp,
+                   "none" if self.needle is None else "%.1f deg" % self.needle))
+
+
+def needle_angle_range(cents):
+    """Angles the needle may take for a reading within CENTS_TOLERANCE of cents."""
+    angles = []
+    for c in range(cents - CENTS_TOLERANCE, cents + CENTS_TOLERANCE + 1):
+        ex, ey = NEEDLE_ENDS[c]
+        angles.append(math.degrees(math.atan2(FACE[0] + ex - PIVOT[0], PIVOT[1] - (FACE[1] + ey))))
+    return min(angles) - NEEDLE_SLACK_DEGREES, max(angles) + NEEDLE_SLACK_DEGREES
+
+
+class TunerLive(h.SystemTestCase):
+    def picture_origin(self):
+        """Top-left corner of the 640 x 480 picture in a window capture: below the toolbar."""
+        left, top, _, _ = self.driver.rect()
+        c_left, c_top, _, _ = self.driver.client()
+        t_top, t_bottom = self.driver.child_rect(TOOLBAR_ID)[1::2]
+        return c_left - left, c_top - top + (t_bottom - t_top)
+
+    def mismatches(self, reading, octave, letter, frequency, cents, lamp):
+        wrong = []
+        if reading.note != (None if octave is None else (octave, letter)):
+            wrong.append("note")
+        if reading.frequency != frequency:
+            wrong.append("frequency")
+        if cents is None:
+            if reading.cents is not None:
+                wrong.append("cents")
+        elif not isinstance(reading.cents, int) or abs(reading.cents - cents) > CENTS_TOLERANCE:
+            wrong.append("cents")
+        else:
+            low, high = needle_angle_range(cents)
+            if reading.needle is None or not low <= reading.needle <= high:
+                wrong.append("needle (%.1f..%.1f deg)" % (low, high))
+        if reading.lamp != lamp:
+            wrong.append("lamp")
+        return wrong
+
+    def test_readings_for_440_and_446_hz(self):
+        with self.session(["1"], ini=h.make_ini(TARGET_A4)) as s:
+            s.command(NORMAL_SIZE)
+            s.command(POWER)
+            self.assertTrue(self.driver.menu(POWER)["checked"], "the power item is not checked after 40003")
+            images = TunerImages(os.path.join(s.program.cwd, "Tunerimg"))
+            origin = self.picture_origin()
+            for phase, hz, octave, letter, frequency, cents, lamp in PHASES:
+                with self.subTest(phase=phase), sink_playing(self.env, hz and tone_file(s, hz)) as player:
+                    lines_before = len(s.program.debug_lines())
+                    started = time.monotonic()
+                    if hz is None:
+                        time.sleep(SILENCE_SECONDS)
+                    last = {}
+
+                    def shows_expected():
+                        image, _ = s.capture("tuner")
+                        last["image"], last["reading"] = image, TunerReading(image, origin, images)
+                        last["wrong"] = self.mismatches(last["reading"], octave, letter, frequency, cents, lamp)
+                        return not last["wrong"]
+
+                    seen = poll(shows_expected, SETTLE_TIMEOUT)
+                    if player:
+                        player.check_running()
+                    reading = last["reading"]
+                    png = last["image"].write_png(os.path.join(s.program.cwd, "tuner-%s.png" % phase.replace(" ", "-")))
+                    print("%s: %s after %.1f s: %s" % (phase, "seen" if seen else "not seen",
+                                                       time.monotonic() - started, reading.summary()))
+                    self.assertTrue(seen, "%s: wrong %s; read %s; picture %s"
+                                    % (phase, ", ".join(last["wrong"]), reading.summary(), png))
+
+                    # A reading of key 48 (0-based) was accepted while the tone played; silence accepts none.
+                    new = [TUNER_LINE.match(line) for line in s.program.debug_lines()[lines_before:]]
+                    keys = {(m.group(1), m.group(2)) for m in new if m}
+                    if hz is None:
+                        self.assertEqual(keys, set(), "silence wrote tuner readings")
+                    else:
+                        self.assertIn(("48", "1140"), keys, "no reading of key 48 while %s played: %r"
+                                      % (phase, s.program.debug_lines()[lines_before:][-5:]))
+            self.assertEqual(s.quit(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
