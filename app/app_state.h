@@ -57,7 +57,7 @@ struct AppState {
     Shared<int> current_tool{kToolSpectrum};
     int screen_size = 0;
     int power_on = 0;
-    int paused = 0;
+    Shared<int> paused{0};
     int plot_mode = 0;  // bit 0 note mode, bit 1 oscilloscope
     int zoom_level = 1;
     int palette_no = 0;
@@ -87,16 +87,27 @@ struct AppState {
 
     // Metronome.
     Shared<int> metronome_tempo{0};
-    int beat_no = 0;
-    int metronome_kind = 0;
-    int metro_move_type = 0;
-    int conductor_line = 0;
-    std::array<int, kDownbeatBars> downbeat{};
+    Shared<int> beat_no{0};
+    Shared<int> metronome_kind{0};
+    Shared<int> metro_move_type{0};
+    Shared<int> conductor_line{0};
+    std::array<Shared<int>, kDownbeatBars> downbeat{};
     std::array<std::string, 2> metro_sound_file;
     int metronome_sounds_ready = 0;
     Shared<int> metronome_start_ms{0};
     int pause_started_ms = 0;
     Shared<unsigned> tick_count{0};
+
+    // Metronome run state: written by the beat worker, read by the painter and the tick timer.
+    Shared<int> rod_position{18};     // 0..36, 18 upright
+    Shared<int> swing_direction{0};   // 1 increasing, 2 decreasing, 0 at rest
+    Shared<int> beat_index{0};        // 0-based beat within the bar
+    Shared<int> bar_count{0};         // bars since the start, 0..9999
+    Shared<int> metronome_started{0}; // 0 until the worker's first step
+    Shared<int> mid_swing{0};         // 1 when the last step fired no beat
+    Shared<int> worker_state{0};      // 1 running, -1 asked to stop, 0 stopped
+    int ball_frame = 0;               // the ball's two rotation pictures alternate per paint
+    int last_drag_y = 0;              // the weight drag's last pointer y
 
     // Audio and files.
     Shared<int> capture_running{0};

@@ -14,7 +14,7 @@ MenuSnapshot SnapshotOf(const AppState& state) {
     s.screen_size = state.screen_size;
     s.play_kind = state.play_kind;
     s.wave_view_open = state.dialogs.wave_view.load() != nullptr;
-    s.downbeat = state.downbeat;
+    for (int i = 0; i < kDownbeatBars; ++i) s.downbeat[i] = state.downbeat[i];
     return s;
 }
 

@@ -211,7 +211,7 @@ TEST(Settings, WrittenFileReadsBackTheSame) {
     EXPECT_EQ(again.target_note, 49);
     EXPECT_EQ(again.instrument, 2);
     EXPECT_EQ(again.string_index, 3);
-    EXPECT_EQ(again.downbeat, original.downbeat);
+    for (int i = 0; i < kDownbeatBars; ++i) EXPECT_EQ(again.downbeat[i], original.downbeat[i]) << i;
     EXPECT_EQ(again.metro_sound_file[0], "click hi.wav");
     EXPECT_EQ(again.sampling_hz, 22050);
 }
