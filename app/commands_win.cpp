@@ -119,8 +119,10 @@ void OnCommand(HWND window, int id) {
         return;
     }
     if (id >= IDM_KIND_NORMAL && id <= IDM_KIND_SIGNAL) {
+        // The worker steps by the kind, so it stops before the kind changes.
+        PowerOff();
         app.metronome_kind = id - IDM_KIND_NORMAL;
-        SelectTool(window, WM_APP_GO_METRONOME);
+        SendMessageW(window, WM_APP_GO_METRONOME, 0, 0);
         return;
     }
     switch (id) {
