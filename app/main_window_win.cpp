@@ -6,6 +6,7 @@
 #include "app/pointer_win.h"
 #include "app/toolbar_win.h"
 #include "audio/capture_win.h"
+#include "display/metronome_engine_win.h"
 #include "display/tick_timer_win.h"
 #include "melodex/melodex.h"
 #include "resources/resource_ids.h"
@@ -79,6 +80,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         case WM_APP_GO_METRONOME: OnGoTool(kToolMetronome); return 0;
         case WM_APP_WAVE_PLAY_END: CheckMenuItem(app.main_menu, IDM_WAVE_PLAY, MF_BYCOMMAND | MF_UNCHECKED); return 0;
         case WM_APP_MELODEX_DATA: MelodexProc(lparam, 0); return 0;
+        case WM_APP_METRONOME_CLICK: return OnMetronomeClick(wparam);
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }

@@ -1,8 +1,9 @@
-// Tuner buttons and the spectrum's keyboard strip.
+// Tuner and metronome buttons, the weight drag and the spectrum's keyboard strip.
 #include "app/pointer_input.h"
 
 #include <algorithm>
 
+#include "display/metronome_layout.h"
 #include "display/tunings.h"
 #include "resources/resource_ids.h"
 
@@ -86,6 +87,23 @@ PointerAction PanelPress(AppState& s, const TunerBoxes& b, int x, int y, bool di
     return {};
 }
 
+// Metronome boxes at normal size and at half size.
+struct MetronomeBoxes {
+    Box tempo_down, tempo_up;                // Normal layout
+    Box bar_down, bar_up, top_down, top_up;  // top row
+};
+
+constexpr MetronomeBoxes kMetronomeNormal = {{251, 292, 353, 388}, {347, 388, 353, 388}, {76, 117, 11, 46},
+                                             {178, 219, 11, 46},   {371, 412, 11, 46},   {576, 617, 11, 46}};
+constexpr MetronomeBoxes kMetronomeHalf = {{126, 145, 177, 193}, {174, 193, 177, 193}, {38, 58, 6, 22},
+                                           {89, 109, 6, 22},     {186, 205, 6, 22},    {288, 308, 6, 22}};
+
+constexpr int kBeatNoLast = 5;
+
+void StepTempo(AppState& s, int delta) {
+    s.metronome_tempo = std::clamp(s.metronome_tempo + delta, kMinTempo, kMaxTempo);
+}
+
 }  // namespace
 
 PointerAction TunerPress(AppState& s, int x, int y, bool tuning_dialog_open) {
@@ -110,6 +128,55 @@ PointerAction TunerPress(AppState& s, int x, int y, bool tuning_dialog_open) {
         action.refresh = true;
     }
     return action;
+}
+
+PointerAction MetronomePress(AppState& s, int x, int y) {
+    if (s.power_on) return {};
+    if (WeightHit(s.rod_position, s.metronome_tempo, s.screen_size, x, y)) {
+        s.last_drag_y = y;
+        return Pressed(s, 1);
+    }
+    const MetronomeBoxes& b = s.screen_size == 0 ? kMetronomeNormal : kMetronomeHalf;
+    if (b.tempo_down.Contains(x, y)) return Pressed(s, 2);
+    if (b.tempo_up.Contains(x, y)) return Pressed(s, 4);
+    if (b.bar_down.Contains(x, y)) {
+        s.beat_no = s.beat_no - 1 < 0 ? kBeatNoLast : s.beat_no - 1;
+        return Pressed(s, 20);
+    }
+    if (b.bar_up.Contains(x, y)) {
+        s.beat_no = s.beat_no + 1 > kBeatNoLast ? 0 : s.beat_no + 1;
+        return Pressed(s, 21);
+    }
+    if (b.top_down.Contains(x, y)) {
+        StepTempo(s, -1);
+        return Pressed(s, 30);
+    }
+    if (b.top_up.Contains(x, y)) {
+        StepTempo(s, 1);
+        return Pressed(s, 31);
+    }
+    return {};
+}
+
+bool MetronomeDrag(AppState& s, int x, int y) {
+    // The tempo stays as it is while the beat runs: the running swing was set up for it.
+    if (s.current_tool != kToolMetronome || s.pressed_button != 1 || s.power_on) return false;
+    if (!WeightDragArea(s.rod_position, s.screen_size, x, y)) return false;
+    StepTempo(s, y - s.last_drag_y);
+    s.last_drag_y = y;
+    return true;
+}
+
+bool MetronomeRepeat(AppState& s) {
+    int button = s.pressed_button;
+    if (s.current_tool != kToolMetronome || s.power_on || s.tick_count <= kRepeatTicks) return false;
+    int delta = (button == 2 || button == 30) ? -1 : (button == 4 || button == 31) ? 1 : 0;
+    if (delta == 0) return false;
+    int wanted = s.metronome_tempo + delta;
+    StepTempo(s, delta);
+    s.tick_count = 0;
+    // At either end the tempo holds and the picture stays as it is.
+    return wanted == s.metronome_tempo;
 }
 
 bool ReleasePress(AppState& s) {

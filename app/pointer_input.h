@@ -15,6 +15,19 @@ struct PointerAction {
 // Tuner press at picture position (x, y), boxes of the current screen size (0 normal, 1 half).
 PointerAction TunerPress(AppState& state, int x, int y, bool tuning_dialog_open);
 
+// Metronome press at picture position (x, y), boxes of the current screen size: nothing while the
+// power is on; otherwise the pendulum weight, then the Normal layout's tempo buttons, then the top
+// row (bar length down and up, tempo down and up; the top-row tempo buttons also step at once).
+PointerAction MetronomePress(AppState& state, int x, int y);
+
+// Pointer move on the metronome screen while the weight is held: one pixel down is one beat per
+// minute more, within 30..300. True when the picture must refresh.
+bool MetronomeDrag(AppState& state, int x, int y);
+
+// Held-button repetition of the metronome's tempo buttons while the power is off, run on every tick
+// after it is counted, before the tuner's. True when the tempo changed and the picture must refresh.
+bool MetronomeRepeat(AppState& state);
+
 // Releasing the left button: true when a held button was let go and the picture must refresh.
 bool ReleasePress(AppState& state);
 

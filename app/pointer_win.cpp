@@ -22,6 +22,13 @@ PointerPlace Place(HWND window) {
     return place;
 }
 
+// The pointer in picture coordinates: from the window's left edge, and from below the caption,
+// the menu band and the toolbar.
+POINT PicturePoint(const PointerPlace& p) {
+    return {p.screen.x - p.window.left,
+            p.screen.y - (p.window.top + app.caption_height + app.menu_band_height + app.toolbar_height)};
+}
+
 void Carry(HWND window, const PointerAction& action) {
     if (action.refresh) InvalidateDrawingArea();
     if (action.tone_key) PlayReferenceTone(action.tone_key, action.tone_ms);
@@ -40,9 +47,12 @@ LRESULT OnLeftButtonDown(HWND window) {
         if (key) PlayReferenceTone(key, kStripToneMs);
         return 0;
     }
-    int x = xw;
-    int y = yw - (app.caption_height + app.menu_band_height + app.toolbar_height);
-    if (app.current_tool == kToolTuner) Carry(window, TunerPress(app, x, y, app.dialogs.tuning != nullptr));
+    POINT at = PicturePoint(p);
+    if (app.current_tool == kToolTuner) {
+        Carry(window, TunerPress(app, at.x, at.y, app.dialogs.tuning != nullptr));
+    } else if (app.current_tool == kToolMetronome) {
+        Carry(window, MetronomePress(app, at.x, at.y));
+    }
     return 0;
 }
 
@@ -51,4 +61,9 @@ LRESULT OnLeftButtonUp(HWND) {
     return 0;
 }
 
-LRESULT OnMouseMove(HWND) { return 0; }
+LRESULT OnMouseMove(HWND window) {
+    if (app.current_tool != kToolMetronome || app.pressed_button != 1) return 0;
+    POINT at = PicturePoint(Place(window));
+    if (MetronomeDrag(app, at.x, at.y)) InvalidateDrawingArea();
+    return 0;
+}

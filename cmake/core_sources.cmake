@@ -17,6 +17,8 @@ set(HARMOLAB_CORE_SOURCES
     audio/offline_analysis.cpp
     audio/pitch_estimator.cpp
     display/image_ids.cpp
+    display/metronome_engine.cpp
+    display/metronome_layout.cpp
     display/spectrum_picture.cpp
     display/tuner_layout.cpp
     display/tunings.cpp

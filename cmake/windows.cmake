@@ -7,6 +7,7 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 
 include(resources/resources.cmake)
 include(display/images.cmake)
+include(display/clicks.cmake)
 include(melodex/melodex.cmake)
 if(EXISTS "${CMAKE_SOURCE_DIR}/resources/help.cmake")
     include(resources/help.cmake)

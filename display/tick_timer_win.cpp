@@ -18,6 +18,7 @@ UINT timer_period = 0;
 // Runs on the timer thread: it only touches shared atomic state and asks for a repaint.
 void CALLBACK OnTick(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
     app.tick_count.fetch_add(1);
+    if (MetronomeRepeat(app)) InvalidateDrawingArea();
     if (TunerRepeat(app)) InvalidateDrawingArea();
 }
 

@@ -1,0 +1,359 @@
+// Beat engine of the metronome: steps, accents, timing plan and compensation, click loading.
+#include "display/metronome_engine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+#include "app/debug_log.h"
+#include "display/metronome_tables.h"
+#include "wavetools/playback_engine.h"
+#include "wavetools/wave_file.h"
+#include "wavetools/wave_format.h"
+
+namespace {
+
+using metronome_tables::BeatsPerBar;
+using metronome_tables::SwingFor;
+using metronome_tables::SwingRange;
+
+constexpr int kHourMs = 3600000;
+// Without bars the index still counts to 2 for the displays that show two cells.
+constexpr int kUnbarredLength = 2;
+
+void NextBar(AppState& state) {
+    const int bars = state.bar_count + 1;
+    state.bar_count = bars > kLastBarCount ? 0 : bars;
+}
+
+// Beat bookkeeping: the next beat of the bar, or the first of the next bar. Without bars
+// (beat_no 0) the Normal kind counts on without bound; the others pass `wrap_unbarred` and return
+// to 0 at 2.
+void CountBeat(AppState& state, bool wrap_unbarred) {
+    const int beat_no = state.beat_no;
+    int index = state.beat_index + 1;
+    if (beat_no != 0) {
+        if (index >= BeatsPerBar(beat_no)) {
+            NextBar(state);
+            index = 0;
+        }
+    } else if (wrap_unbarred && index >= kUnbarredLength) {
+        index = 0;
+    }
+    state.beat_index = index;
+}
+
+// The pendulum of Normal and Signal: it turns round past either end; true when it turned (a beat).
+bool Swing(AppState& state, SwingRange range) {
+    const int direction = state.swing_direction;
+    const int rod = state.rod_position;
+    if (direction == 1) {
+        if (rod + 1 <= range.hi) {
+            state.rod_position = rod + 1;
+            return false;
+        }
+        state.rod_position = range.hi - 1;
+        state.swing_direction = 2;
+        return true;
+    }
+    if (direction == 2) {
+        if (rod - 1 >= range.lo) {
+            state.rod_position = rod - 1;
+            return false;
+        }
+        state.rod_position = range.lo + 1;
+        state.swing_direction = 1;
+        return true;
+    }
+    return false;  // at rest: nothing moves
+}
+
+bool SwingingStep(AppState& state, MetronomeOutput& output, bool signal) {
+    const bool beat = Swing(state, SwingFor(state.metronome_tempo));
+    if (beat) {
+        CountBeat(state, signal);
+        PlayBeatClick(state, output);
+    }
+    state.mid_swing = beat ? 0 : 1;
+    // The lamps change only on a beat; the pendulum moves on every step.
+    if (beat || !signal) output.Invalidate();
+    return beat;
+}
+
+// Ball and Conductor run from lo to hi and start again at lo with the next beat.
+bool RestartingStep(AppState& state, MetronomeOutput& output, bool ball) {
+    const SwingRange range = SwingFor(state.metronome_tempo);
+    bool beat = false;
+    if (!ball || state.swing_direction == 1) {
+        const int rod = state.rod_position + 1;
+        beat = rod > range.hi;
+        state.rod_position = beat ? range.lo : rod;
+    }
+    if (beat) {
+        if (!ball) state.swing_direction = 2;
+        CountBeat(state, true);
+        PlayBeatClick(state, output);
+    }
+    state.mid_swing = beat ? 0 : 1;
+    output.Invalidate();
+    return beat;
+}
+
+bool KindStep(AppState& state, MetronomeOutput& output) {
+    switch (state.metronome_kind) {
+        case kKindConductor:
+            return RestartingStep(state, output, false);
+        case kKindBall:
+            return RestartingStep(state, output, true);
+        case kKindSignal:
+            return SwingingStep(state, output, true);
+        default:
+            return SwingingStep(state, output, false);
+    }
+}
+
+// The start of a run: the bar's first beat sounds at once.
+void FirstStep(AppState& state, MetronomeOutput& output) {
+    NextBar(state);
+    state.beat_index = 0;
+    const int kind = state.metronome_kind;
+    if (state.beat_no != 0) {
+        PlayBeatClick(state, output);
+    } else if (kind != kKindConductor) {
+        output.Click(ClickSlotForBeat(false));
+    }
+    state.metronome_started = 1;
+    output.Invalidate();
+    if (kind == kKindConductor) KindStep(state, output);
+    // The first beat is a beat for the compensation too, or the next one would come a leftover early.
+    state.mid_swing = 0;
+}
+
+// One 16-bit sample of a frame's channel from raw PCM of 8 (unsigned), 16, 24 or 32 bits.
+int SampleAt(const std::uint8_t* frame, int channel, int bits) {
+    const int bytes = bits / 8;
+    const std::uint8_t* p = frame + channel * bytes;
+    switch (bits) {
+        case 8:
+            return (static_cast<int>(p[0]) - 128) * 256;
+        case 16:
+            return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+        default:
+            // The two most significant bytes of 24 and 32-bit samples.
+            return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[bytes - 2] | (p[bytes - 1] << 8)));
+    }
+}
+
+void PutSample(std::uint8_t* out, int value) {
+    const auto v = static_cast<std::uint16_t>(static_cast<std::int16_t>(std::clamp(value, -32768, 32767)));
+    out[0] = static_cast<std::uint8_t>(v & 0xFF);
+    out[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+std::string InFolder(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    const char last = folder.back();
+    return (last == '/' || last == '\\') ? folder + name : folder + "/" + name;
+}
+
+bool LoadClickSound(const std::vector<std::string>& candidates, WaveSource& slot) {
+    for (const std::string& path : candidates) {
+        if (!LoadWaveFile(path, slot)) continue;
+        if (slot.sampleRate == ClickRate && slot.bitsPerSample == ClickBits &&
+            slot.channels == ClickChannels) {
+            return true;
+        }
+        if (ConvertToClickFormat(slot)) {
+            // The device opens in the sounds' format, which is now the ring's.
+            shared_output_format = SharedOutputFormat{ClickRate, ClickChannels - 1, ClickBits};
+            return true;
+        }
+        ResetWaveSource(slot);
+    }
+    return false;
+}
+
+}  // namespace
+
+BeatTiming TimingFor(int tempo, int steps) {
+    BeatTiming timing;
+    tempo = std::max(tempo, 1);
+    steps = std::max(steps, 1);
+    timing.period_ms = 60.0 / tempo * 1000;
+    timing.steps = steps;
+    const int q = static_cast<int>(timing.period_ms / steps);
+    timing.sleep_ms = q / 10 * 10;
+    timing.rem_ms = q % 10;
+    timing.leftover_ms = timing.period_ms - steps * timing.sleep_ms;
+    return timing;
+}
+
+int SwingSteps(int tempo) {
+    const SwingRange range = SwingFor(tempo);
+    return range.hi - range.lo + 1;
+}
+
+int StepsPerBeat(int kind, int tempo) {
+    const bool restarts = kind == kKindConductor || kind == kKindBall;
+    return restarts ? SwingSteps(tempo) : SwingSteps(tempo) - 1;
+}
+
+bool BeatIsAccented(const AppState& state) {
+    const int beat_no = state.beat_no;
+    if (beat_no == 0) return false;
+    const int length = BeatsPerBar(beat_no);
+    if (length < 2 || length > 1 + kDownbeatBars) return false;
+    return state.downbeat[static_cast<std::size_t>(length - 2)] - 1 == state.beat_index;
+}
+
+void PlayBeatClick(const AppState& state, MetronomeOutput& output) {
+    output.Click(ClickSlotForBeat(BeatIsAccented(state)));
+}
+
+bool MetronomeStep(AppState& state, MetronomeOutput& output) {
+    if (!state.metronome_started) {
+        FirstStep(state, output);
+        return true;
+    }
+    return KindStep(state, output);
+}
+
+int MsBetween(int start_ms, int now_ms) {
+    long long d = (static_cast<long long>(now_ms) - start_ms) % kDayMs;
+    if (d < 0) d += kDayMs;
+    if (d >= kDayMs - kHourMs) d -= kDayMs;
+    return static_cast<int>(d);
+}
+
+int CompensationWaitMs(int move_type, bool beat_fired, const BeatTiming& timing, int lag_ms) {
+    if (move_type == 1) return beat_fired ? static_cast<int>(timing.leftover_ms) : 0;
+    if (move_type == 2 && beat_fired) return lag_ms < 0 ? -lag_ms : 0;
+    return timing.rem_ms;
+}
+
+MetronomeRun::MetronomeRun(AppState& state, MetronomeClock& clock, MetronomeOutput& output)
+    : state_(state),
+      clock_(clock),
+      output_(output),
+      timing_(TimingFor(state.metronome_tempo, StepsPerBeat(state.metronome_kind, state.metronome_tempo))) {
+    ElapsedSinceStart();
+}
+
+int MetronomeRun::ElapsedSinceStart() {
+    const int now = clock_.TimeOfDayMs();
+    if (!time_base_taken_) {
+        state_.metronome_start_ms = now;
+        time_base_taken_ = true;
+        return 0;
+    }
+    return MsBetween(state_.metronome_start_ms, now);
+}
+
+void MetronomeRun::Iterate() {
+    if (!state_.paused && MetronomeStep(state_, output_)) ++beats_;
+    clock_.SleepMs(timing_.sleep_ms);
+    Compensate();
+}
+
+void MetronomeRun::Compensate() {
+    const int move_type = state_.metro_move_type;
+    const bool beat_fired = state_.mid_swing == 0;
+    int lag = 0;
+    if (move_type == 2 && beat_fired) {
+        const int now = ElapsedSinceStart();
+        // Beats are counted here rather than read back from the bar count, which restarts after
+        // 9999 bars and stays at 1 without bars.
+        const double due = static_cast<double>(std::max(beats_ - 1, 0LL)) * timing_.period_ms;
+        lag = static_cast<int>(now - due);
+        DebugLineF("%d  %d\r\n", now, lag);
+    }
+    const int wait = CompensationWaitMs(move_type, beat_fired, timing_, lag);
+    if (wait > 0) clock_.BusyWaitMs(wait);
+}
+
+void RunMetronome(AppState& state, MetronomeClock& clock, MetronomeOutput& output) {
+    MetronomeRun run(state, clock, output);
+    while (state.worker_state > 0) run.Iterate();
+    state.worker_state = 0;
+}
+
+bool ConvertToClickFormat(WaveSource& sound) {
+    if (sound.sampleRate == ClickRate && sound.bitsPerSample == ClickBits &&
+        sound.channels == ClickChannels) {
+        return true;
+    }
+    const int bits = sound.bitsPerSample;
+    const int channels = sound.channels;
+    const int rate = sound.sampleRate;
+    if (!sound.buffer || rate <= 0 || (channels != 1 && channels != 2) ||
+        (bits != 8 && bits != 16 && bits != 24 && bits != 32)) {
+        return false;
+    }
+    const std::uint32_t frame_bytes = static_cast<std::uint32_t>(channels * bits / 8);
+    const std::uint64_t frames_in = std::min(sound.bytesToQueue, sound.bufferBytes) / frame_bytes;
+    if (frames_in == 0) return false;
+    const std::uint32_t out_frame_bytes = ClickChannels * ClickBits / 8;
+    std::uint64_t frames_out = frames_in * ClickRate / static_cast<std::uint64_t>(rate);
+    frames_out = std::clamp<std::uint64_t>(frames_out, 1, ClickRingBytes / out_frame_bytes);
+
+    WaveSource converted;
+    if (!AllocateSourceBuffer(converted, static_cast<std::uint32_t>(frames_out * out_frame_bytes)))
+        return false;
+    const double step = static_cast<double>(rate) / ClickRate;
+    for (std::uint64_t i = 0; i < frames_out; ++i) {
+        const double position = static_cast<double>(i) * step;
+        const auto a = std::min(static_cast<std::uint64_t>(position), frames_in - 1);
+        const std::uint64_t b = std::min(a + 1, frames_in - 1);
+        const double fraction = position - static_cast<double>(a);
+        const std::uint8_t* frame_a = sound.buffer + a * frame_bytes;
+        const std::uint8_t* frame_b = sound.buffer + b * frame_bytes;
+        std::uint8_t* out = converted.buffer + i * out_frame_bytes;
+        for (int c = 0; c < ClickChannels; ++c) {
+            const int source_channel = channels == 1 ? 0 : c;
+            const double left = SampleAt(frame_a, source_channel, bits);
+            const double right = SampleAt(frame_b, source_channel, bits);
+            PutSample(out + c * 2, static_cast<int>(std::lround(left + (right - left) * fraction)));
+        }
+    }
+    converted.bytesToQueue = converted.bufferBytes;
+    converted.sampleRate = ClickRate;
+    converted.bitsPerSample = ClickBits;
+    converted.channels = ClickChannels;
+    ResetWaveSource(sound);
+    sound = converted;
+    return true;
+}
+
+std::vector<std::string> ClickFileCandidates(int slot, const std::string& configured,
+                                             const std::vector<std::string>& folders) {
+    if (!configured.empty()) return {configured};
+    std::vector<std::string> out;
+    if (slot < 0 || slot >= static_cast<int>(kDefaultClickFiles.size())) return out;
+    for (const std::string& folder : folders) {
+        out.push_back(InFolder(folder, kDefaultClickFiles[static_cast<std::size_t>(slot)]));
+    }
+    return out;
+}
+
+void FreeClickSet(WaveSource* slots, int slot_count, WaveSource& ring) {
+    for (int i = 0; i < slot_count; ++i) ResetWaveSource(slots[i]);
+    ResetWaveSource(ring);
+}
+
+bool LoadClickSet(WaveSource* slots, int slot_count, WaveSource& ring,
+                  const std::array<std::vector<std::string>, 2>& candidates) {
+    FreeClickSet(slots, slot_count, ring);
+    if (slot_count < 2) return false;
+    const bool accent = LoadClickSound(candidates[0], slots[kAccentClickSlot]);
+    const bool beat = LoadClickSound(candidates[1], slots[kBeatClickSlot]);
+    if (!accent || !beat) return false;
+    if (!AllocateSourceBuffer(ring, ClickRingBytes)) return false;
+    ring.sampleRate = ClickRate;
+    ring.bitsPerSample = ClickBits;
+    ring.channels = ClickChannels;
+    ring.bytesToQueue = 0;
+    ring.bytesInFile = 0;
+    return true;
+}
