@@ -13,15 +13,11 @@ import time
 import unittest
 
 import harmolab as h
-from test_tuner_screen import CHANNEL_TOLERANCE, MAX_DIFFERING, Pointer, difference_picture, read_png, region
+from pictures import CHANNEL_TOLERANCE, MAX_DIFFERING, PaintedScreen, region
 
-REFERENCE_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "reference")
-UPDATE = os.environ.get("HARMOLAB_UPDATE_REFERENCE") == "1"
-UPDATED = set()  # references written by this run; later cases compare against them
 
 POWER, METRONOME, HALF_SIZE, NORMAL_SIZE = 40003, 40011, 40005, 40006
 NORMAL, CONDUCTOR, BALL, SIGNAL = 0, 1, 2, 3
-TOOLBAR_ID = 40034
 WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, MK_LBUTTON = 0x0201, 0x0202, 0x0200, 0x0001
 
 # A known metronome: 120 beats per minute, bars of four (bar-length index 3), Normal kind.
@@ -89,22 +85,7 @@ def ini_with(kind, changes=None):
     return h.make_ini([(sec, key, value) for (sec, key), value in values.items()])
 
 
-class MetronomeScreen(h.SystemTestCase):
-    _pointer = None
-
-    @classmethod
-    def tearDownClass(cls):
-        if cls._pointer:
-            cls._pointer.close()
-            cls._pointer = None
-        super().tearDownClass()
-
-    @property
-    def pointer(self):
-        if MetronomeScreen._pointer is None:
-            MetronomeScreen._pointer = Pointer(self.env.env["DISPLAY"])
-        return MetronomeScreen._pointer
-
+class MetronomeScreen(PaintedScreen):
     @contextlib.contextmanager
     def metronome(self, kind, size, changes=None, name=None):
         """An all-tools session on the metronome screen of a kind, at a size, power off."""
@@ -114,62 +95,7 @@ class MetronomeScreen(h.SystemTestCase):
                 s.command(NORMAL_SIZE)
             yield s
 
-    def picture_place(self):
-        """Where the picture is drawn in a capture of the whole window: (left, top, right, bottom)."""
-        wl, wt, _, _ = self.driver.rect()
-        cl, ct, cr, cb = self.driver.client()
-        _, tb_top, _, tb_bottom = self.driver.child_rect(TOOLBAR_ID)
-        return cl - wl, ct - wt + (tb_bottom - tb_top), cr - wl, cb - wt
-
-    def picture(self, s, name, settle=True):
-        """The visible picture, once painted (two equal captures in a row unless settle is False)."""
-        s.retarget()
-        place = self.picture_place()
-        bmp = os.path.join(s.program.cwd, name + ".bmp")
-        previous = None
-        for _ in range(20):
-            self.driver.capture(bmp)
-            image = h.Image.read_bmp(bmp).crop(*place)
-            if not settle or (previous is not None and previous.rows == image.rows):
-                return image
-            previous = image
-            time.sleep(0.1)
-        return previous
-
-    def compare(self, s, actual, reference_name):
-        path = os.path.join(REFERENCE_DIR, reference_name)
-        if UPDATE and reference_name not in UPDATED:
-            os.makedirs(REFERENCE_DIR, exist_ok=True)
-            actual.write_png(path)
-            UPDATED.add(reference_name)
-            print("\nwrote reference %s: look at it before committing it" % path)
-            return
-        reference = read_png(path)
-        stem = os.path.join(s.program.cwd, os.path.splitext(reference_name)[0])
-        if (actual.width, actual.height) != (reference.width, reference.height):
-            png = actual.write_png(stem + "-actual.png")
-            self.fail("the picture is %dx%d, the reference %dx%d; actual picture: %s"
-                      % (actual.width, actual.height, reference.width, reference.height, png))
-        differing = actual.difference(reference, CHANNEL_TOLERANCE)
-        if differing > MAX_DIFFERING:
-            actual_png = actual.write_png(stem + "-actual.png")
-            diff_png = difference_picture(actual, reference, CHANNEL_TOLERANCE).write_png(stem + "-diff.png")
-            self.fail("%.2f%% of the pixels differ from %s; actual picture %s, differences in red %s"
-                      % (100 * differing, path, actual_png, diff_png))
-
     # --- the pointer
-
-    def screen_point(self, s, x, y):
-        """Screen position of picture point (x, y): the program's picture origin is the window's left
-        edge and the window's top plus caption, measured menu band and toolbar."""
-        s.retarget()
-        left, top, _, _ = self.driver.rect()
-        _, height = self.driver.window_size()
-        _, client_height = self.driver.client_size()
-        _, tb_top, _, tb_bottom = self.driver.child_rect(TOOLBAR_ID)
-        caption = self.driver.metric("SM_CYCAPTION")
-        menu_band = (height - client_height - caption) - self.driver.metric("SM_CYFRAME")
-        return left + x, top + caption + menu_band + (tb_bottom - tb_top) + y
 
     def put_pointer(self, s, x, y):
         self.pointer.move(*self.screen_point(s, x, y))

@@ -15,7 +15,7 @@ import unittest
 import harmolab as h
 from test_spectrum_live import (NORMAL_SIZE, POWER, STATUS_A3, TOOLBAR_ID, SpectrumView, check_against_reference,
                                 make_tone_wav, matches_reference, plain_status, poll)
-from test_tuner_screen import Pointer
+from pictures import Pointer
 
 RATE = 44100
 TONE_DIALOG, WAVE_PLAY = 40037, 40036

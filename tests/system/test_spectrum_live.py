@@ -17,7 +17,7 @@ import time
 import unittest
 
 import harmolab as h
-from test_tuner_screen import difference_picture, read_png
+from pictures import difference_picture, read_png
 
 REFERENCE_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "reference")
 UPDATE = os.environ.get("HARMOLAB_UPDATE_REFERENCE") == "1"
