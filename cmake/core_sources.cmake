@@ -25,9 +25,11 @@ set(HARMOLAB_CORE_SOURCES
     wavetools/playback_engine.cpp
     wavetools/small_dialog_rules.cpp
     wavetools/tone.cpp
+    wavetools/vocal_canceler.cpp
     wavetools/wave_format.cpp
     wavetools/wave_file.cpp
     wavetools/wave_source.cpp
+    wavetools/wave_view.cpp
     audio/sine_transform.cpp
     audio/spectra.cpp
 )

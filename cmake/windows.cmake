@@ -45,6 +45,8 @@ add_executable(Harmolab WIN32
     wavetools/tool_windows_win.cpp
     wavetools/reference_tone_win.cpp
     wavetools/tone_dialog_win.cpp
+    wavetools/vocal_canceler_win.cpp
+    wavetools/wave_view_win.cpp
     ${HARMOLAB_RESOURCE_OBJECTS}
 )
 target_include_directories(Harmolab PRIVATE "${CMAKE_SOURCE_DIR}" "${HARMOLAB_RESOURCE_DIR}")

@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "app/pointer_input.h"
 #include "display/images_win.h"
+#include "wavetools/wave_view_win.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ void CALLBACK OnTick(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
     app.tick_count.fetch_add(1);
     if (MetronomeRepeat(app)) InvalidateDrawingArea();
     if (TunerRepeat(app)) InvalidateDrawingArea();
+    RepeatWaveViewKeys();
 }
 
 }  // namespace

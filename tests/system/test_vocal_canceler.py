@@ -1,0 +1,210 @@
+#!/usr/bin/env python3
+"""The vocal canceler dialog under Wine: command 40046 opens it with its Japanese labels, and Make
+turns WAV files made here into output files whose samples the test checks: a centre-panned voice is
+removed while side content stays, and an instrumental track is found and subtracted. Playing the
+output turns its button into STOP and back, with the play-position bar at the end."""
+
+import array
+import math
+import os
+import random
+import struct
+import time
+import unittest
+import wave
+
+import harmolab as h
+from test_sound_out import child_handles, read_wave_header, type_text, wait_for_window, windows_path
+from test_spectrum_live import poll
+
+CANCELER = 40046
+TITLE = "Quellvox"
+IDC_ORIGINAL, IDC_INST, IDC_OUTPUT = 1006, 1009, 1010
+IDC_KARAOKE, IDC_WITH_INST, IDC_GET_VOCAL = 1011, 1012, 1013
+IDC_MAKE, IDC_RANGE, IDC_PLAY_ORIGINAL, IDC_PLAY_OUTPUT = 1014, 1015, 1017, 1020
+IDC_RESTART, IDC_BACK_10S, IDC_FORWARD_3S, IDC_FORWARD_10S = 1034, 1035, 1033, 1036
+IDC_WORK, IDC_POSITION, IDC_BEST_SCORE, IDC_PLAY_POSITION = 1021, 1023, 1025, 1037
+PBM_GETPOS = 0x0408
+BM_CLICK = 0x00F5
+WM_GETTEXTLENGTH = 0x000E
+RUN_TIMEOUT = 60.0
+
+
+def write_wave(path, rate, channels, samples):
+    with wave.open(path, "wb") as w:
+        w.setnchannels(channels)
+        w.setsampwidth(2)
+        w.setframerate(rate)
+        w.writeframes(array.array("h", samples).tobytes())
+
+
+def read_samples(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    header = read_wave_header(data)
+    samples = array.array("h")
+    samples.frombytes(data[44:44 + (len(data) - 44) // 2 * 2])
+    return header, len(data), list(samples)
+
+
+def sine(hz, rate, n, amplitude):
+    return int(round(amplitude * math.sin(2 * math.pi * hz * n / rate)))
+
+
+def correlation(a, b):
+    ab = sum(x * y for x, y in zip(a, b))
+    aa = sum(x * x for x in a)
+    bb = sum(y * y for y in b)
+    return ab / math.sqrt(aa * bb) if aa and bb else 0.0
+
+
+class VocalCanceler(h.SystemTestCase):
+    def open_dialog(self, s):
+        s.command(CANCELER)
+        dialog = wait_for_window(self.driver, TITLE)
+        return dialog, child_handles(self.driver, dialog)
+
+    def texts(self, dialog):
+        self.driver.target(dialog)
+        return {c[1]: c[4] for c in self.driver.children()}
+
+    def make(self, dialog, controls, original, output, inst=None):
+        type_text(self.driver, controls[(IDC_ORIGINAL, "Edit")], windows_path(original))
+        if inst:
+            type_text(self.driver, controls[(IDC_INST, "Edit")], windows_path(inst))
+        type_text(self.driver, controls[(IDC_OUTPUT, "Edit")], windows_path(output))
+        self.driver.target(dialog)
+        self.driver.post(h.WM_COMMAND, IDC_MAKE, 0)
+        # "RUN" while the worker runs, "Make" once it has ended.
+        done = poll(lambda: self.texts(dialog)[IDC_MAKE] == "Make" and os.path.exists(output), RUN_TIMEOUT, 0.2)
+        self.assertTrue(done, "Make did not end within %.0f s: %r" % (RUN_TIMEOUT, self.texts(dialog)))
+        self.driver.target(controls[(IDC_WORK, "msctls_progress32")])
+        self.assertEqual(self.driver.send(PBM_GETPOS), 100, "work progress at the end")
+
+    def test_dialog_opens_with_its_labels(self):
+        with self.session() as s:
+            dialog, controls = self.open_dialog(s)
+            # Another process reads an edit's length, not its text: the default range "1000".
+            self.driver.target(controls[(IDC_RANGE, "Edit")])
+            self.assertEqual(self.driver.send(WM_GETTEXTLENGTH), 4)
+            texts = self.texts(dialog)
+            for cid, text in ((IDC_KARAOKE, "Make Karaoke"), (IDC_WITH_INST, "Get vocal from CD(including intrumental)"),
+                              (IDC_GET_VOCAL, "Get Vocal"), (IDC_MAKE, "Make"),
+                              (IDC_POSITION, "0secxxxxxxxxx"), (IDC_BEST_SCORE, "NO,NO,NO,NO,NO"),
+                              (1016, "ignore"), (IDC_PLAY_OUTPUT, "PLAY"), (1034, "|<<"), (1036, ">>")):
+                self.assertEqual(texts.get(cid), text, "control %d" % cid)
+            self.driver.target(dialog)
+            labels = {c[4] for c in self.driver.children()}
+            for label in ("入力ファイル", "出力ファイル", "範囲", "msec", "再生位置"):
+                self.assertIn(label, labels)
+            self.driver.target(dialog)
+            time.sleep(1.0)  # let every control paint before the capture
+            bmp = os.path.join(s.program.cwd, "canceler.bmp")
+            self.driver.capture(bmp)
+            image = h.Image.read_bmp(bmp)
+            png = image.write_png(os.path.join(s.program.cwd, "canceler.png"))
+            print("dialog capture: %s" % png)
+            self.assertGreater(len(image.colours()), 3, "the capture shows a drawn dialog: %s" % png)
+            self.driver.post(h.WM_COMMAND, h.IDOK, 0)
+            self.assertTrue(poll(lambda: not [w for w in self.driver.desktop() if w[3] == TITLE], 10.0))
+            self.assertEqual(s.quit(), 0)
+
+    def test_make_karaoke_removes_the_centre_and_plays_the_output(self):
+        rate, frames = 22050, 22050
+        with self.session() as s:
+            original = os.path.join(s.program.cwd, "song.wav")
+            output = os.path.join(s.program.cwd, "karaoke.wav")
+            stereo, voice, side = [], [], []
+            for n in range(frames):
+                v = sine(440, rate, n, 9000)
+                left, right = sine(700, rate, n, 5000), sine(110, rate, n, 4000)
+                stereo += [v + left, v + right]
+                voice.append(v)
+                side.append(left - right)
+            write_wave(original, rate, 2, stereo)
+            dialog, controls = self.open_dialog(s)
+            self.make(dialog, controls, original, output)
+            header, size, out = read_samples(output)
+            self.assertEqual((header["channels"], header["rate"], header["byte_rate"], header["align"], header["bits"]),
+                             (1, rate, 2 * rate, 2, 16))
+            self.assertEqual((header["data_size"], header["riff_size"], size), (2 * frames, 2 * frames + 36, 2 * frames + 44))
+            self.assertEqual(out, side, "the output is left minus right")
+            self.assertLess(abs(correlation(out, voice)), 0.02, "the centre voice is gone")
+            self.assertGreater(correlation(out, side), 0.999, "the side content is kept")
+
+            self.driver.target(dialog)
+            self.driver.post(h.WM_COMMAND, IDC_PLAY_OUTPUT, 0)
+            self.assertTrue(poll(lambda: self.texts(dialog)[IDC_PLAY_OUTPUT] == "STOP", 10.0), "Play did not start")
+            self.assertTrue(poll(lambda: self.texts(dialog)[IDC_PLAY_OUTPUT] == "PLAY", 15.0), "play did not end")
+            self.driver.target(controls[(IDC_PLAY_POSITION, "msctls_progress32")])
+            self.assertEqual(self.driver.send(PBM_GETPOS), 100, "play position at the end")
+            self.assertEqual(s.quit(), 0)
+
+    def test_transport_restarts_and_a_jump_past_the_end_stops(self):
+        rate = 8000
+        with self.session() as s:
+            original = os.path.join(s.program.cwd, "long.wav")
+            write_wave(original, rate, 2, [sine(300, rate, n // 2, 3000) for n in range(rate * 2 * 6)])
+            dialog, controls = self.open_dialog(s)
+            type_text(self.driver, controls[(IDC_ORIGINAL, "Edit")], windows_path(original))
+            self.driver.target(dialog)
+            self.driver.post(h.WM_COMMAND, IDC_PLAY_ORIGINAL, 0)
+            self.assertTrue(poll(lambda: self.texts(dialog)[IDC_PLAY_ORIGINAL] == "STOP", 10.0), "Play did not start")
+            # (button, still playing afterwards)
+            for button, playing in ((IDC_RESTART, True), (IDC_FORWARD_3S, True), (IDC_BACK_10S, True),
+                                    (IDC_FORWARD_10S, False)):
+                self.driver.target(dialog)
+                self.driver.send(h.WM_COMMAND, button, 0)
+                self.assertEqual(self.texts(dialog)[IDC_PLAY_ORIGINAL], "STOP" if playing else "PLAY",
+                                 "after button %d" % button)
+            self.assertEqual(s.quit(), 0)
+
+    def test_get_vocal_keeps_the_quieter_channel(self):
+        with self.session() as s:
+            original = os.path.join(s.program.cwd, "pair.wav")
+            inst = os.path.join(s.program.cwd, "inst.wav")
+            output = os.path.join(s.program.cwd, "vocal.wav")
+            pairs = [(1000, -200), (5, 5), (-300, 40), (7, -7)] * 1000
+            write_wave(original, 44100, 2, [x for p in pairs for x in p])
+            write_wave(inst, 44100, 2, [0] * len(pairs) * 2)
+            dialog, controls = self.open_dialog(s)
+            self.driver.target(controls[(IDC_GET_VOCAL, "Button")])
+            self.driver.post(BM_CLICK)
+            self.make(dialog, controls, original, output, inst)
+            header, _, out = read_samples(output)
+            self.assertEqual((header["channels"], header["data_size"]), (1, 2 * len(pairs)))
+            self.assertEqual(out, [-200, 0, 40, 0] * 1000)
+            self.assertEqual(s.quit(), 0)
+
+    def test_vocal_from_cd_subtracts_the_aligned_instrumental(self):
+        rate, silence, intro, song, voice_from = 8000, 4000, 2000, 16000, 8000
+        rng = random.Random(5)
+        with self.session(ini=h.make_ini([("KARAOKE", "MAKEKIND", "1")])) as s:
+            original = os.path.join(s.program.cwd, "cd.wav")
+            inst = os.path.join(s.program.cwd, "backing.wav")
+            output = os.path.join(s.program.cwd, "voice.wav")
+            backing = [rng.randint(-8000, 8000) for _ in range((intro + song) * 2)]
+            mix, voice = [0] * (silence * 2), []
+            for n in range(song):
+                v = sine(523, rate, n, 3000) if n >= voice_from else 0
+                voice += [v, v]
+                mix += [backing[(intro + n) * 2] + v, backing[(intro + n) * 2 + 1] + v]
+            write_wave(original, rate, 2, mix)
+            write_wave(inst, rate, 2, backing)
+            dialog, controls = self.open_dialog(s)
+            self.make(dialog, controls, original, output, inst)
+            texts = self.texts(dialog)
+            print("search display: %r %r %r %r" % tuple(texts[i] for i in (1023, 1024, 1025, 1026)))
+            self.assertTrue(texts[1023].startswith("0sec 7999 "), "the search ran through the range: %r" % texts[1023])
+            self.assertEqual(texts[1024], "0sec ")
+            header, _, out = read_samples(output)
+            self.assertEqual((header["channels"], header["rate"]), (2, rate))
+            # The Inst is found 2000 frames in; the Original is skipped to line up with it, and
+            # its sound lands where the Inst's did.
+            start = intro * 2
+            self.assertEqual(out[start:start + len(voice)], voice, "Original minus aligned Inst is the voice")
+            self.assertEqual(s.quit(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

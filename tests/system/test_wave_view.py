@@ -1,0 +1,239 @@
+#!/usr/bin/env python3
+"""The Wave View window: the main menu's item 40040 opens it on a chosen WAV file (made by sox) and
+checks the item, the window draws the file's waveform, buttons and arrow keys step through the file,
+and the item again or the window's close box closes it and clears the check mark."""
+
+import os
+import subprocess
+import time
+import unittest
+
+import harmolab as h
+from test_sound_out import OPEN_FILE_NAME, OPEN_TITLE, child_handles, type_text, wait_for_window, windows_path
+from test_spectrum_live import poll
+
+WAVE_VIEW = 40040
+CLASS = "WaveView"
+WM_KEYDOWN, WM_KEYUP, VK_LEFT, VK_RIGHT, WM_GETTEXTLENGTH = 0x0100, 0x0101, 0x25, 0x27, 0x000E
+# Buttons of the window, sent as the commands their clicks make.
+DETAIL, GOTO = 40047, 40048
+JUMP_TITLE, JUMP_GO, JUMP_MINUTES, JUMP_SECONDS, JUMP_LIMIT = "GoTo", 1005, 1006, 1009, 1041
+BACK_200, FORWARD_200, WIDER, NARROWER, FIRST, LAST = 40051, 40052, 40054, 40055, 40058, 40059
+RATE, HZ, SECONDS = 8000, 20, 3
+# 200 frames at 8000 Hz are half a period of 20 Hz: the trace turns upside down. 5,000 frames are
+# 12.5 periods: upside down as well.
+
+
+def make_sox_wave(path, channels=1, seconds=SECONDS):
+    subprocess.run(["sox", "-n", "-r", str(RATE), "-c", str(channels), "-b", "16", "-e", "signed-integer", path,
+                    "synth", str(seconds), "sine", str(HZ), "vol", "0.8"], check=True)
+    return path
+
+
+def dark(pixel):
+    return max(pixel) < 80
+
+
+class WaveView(h.SystemTestCase):
+    def open_view(self, s, wav):
+        s.retarget()
+        self.driver.post(h.WM_COMMAND, WAVE_VIEW, 0)
+        chooser = wait_for_window(self.driver, OPEN_TITLE)
+        controls = child_handles(self.driver, chooser)
+        type_text(self.driver, controls[(OPEN_FILE_NAME, "Edit")], windows_path(wav))
+        self.driver.target(chooser)
+        self.driver.post(h.WM_COMMAND, h.IDOK, 0)
+        view = self.driver.wait_window(CLASS, timeout=10)["hwnd"]
+        self.driver.target(view)
+        return view
+
+    def checked(self, s):
+        s.retarget()
+        return bool(self.driver.menu(WAVE_VIEW)["checked"])
+
+    def picture(self, s, view, name):
+        """The view's client area as an Image, after its painting has settled."""
+        self.driver.target(view)
+        time.sleep(0.3)
+        bmp = os.path.join(s.program.cwd, name + ".bmp")
+        self.driver.capture(bmp)
+        image = h.Image.read_bmp(bmp)
+        image.write_png(os.path.join(s.program.cwd, name + ".png"))
+        # Only the client area: the caption's colours follow the activation, not the view.
+        left, top, _, _ = self.driver.rect()
+        c_left, c_top, c_right, c_bottom = self.driver.client()
+        x, y = c_left - left, c_top - top
+        return image.crop(x, y, x + c_right - c_left, y + c_bottom - c_top)
+
+    def wave_area(self, image):
+        """Dark pixels of the wave area: between the grey margins, below the caption and menu bar.
+        Returns (count above the middle, count below) over the middle third of the width."""
+        top = 0
+        width = image.width
+        above = below = 0
+        middle = (top + image.height) // 2
+        for y in range(top, image.height - 4):
+            for x in range(width // 3, 2 * width // 3):
+                if dark(image.pixel(x, y)):
+                    if y < middle - 10:
+                        above += 1
+                    elif y > middle + 10:
+                        below += 1
+        return above, below
+
+    def step(self, view, command=None, key=None):
+        self.driver.target(view)
+        if command is not None:
+            self.driver.send(h.WM_COMMAND, command, 0)
+        else:
+            self.driver.post(WM_KEYDOWN, key, 1)
+            self.driver.post(WM_KEYUP, key, 0xC0000001)
+            self.driver.send(0)  # WM_NULL: the posted keys are handled once this returns
+
+    def test_open_step_and_close(self):
+        with self.session() as s:
+            wav = make_sox_wave(os.path.join(s.program.cwd, "sine20.wav"))
+            view = self.open_view(s, wav)
+            self.driver.target(view)
+            self.assertEqual(self.driver.title(), "WaveView [%s]" % windows_path(wav))
+            self.assertTrue(poll(lambda: self.checked(s), 5.0, 0.1), "40040 is not checked while the view is open")
+
+            start = self.picture(s, view, "start")
+            above, below = self.wave_area(start)
+            print("dark pixels above / below the centre line: %d / %d" % (above, below))
+            self.assertGreater(above, 20, "no trace above the centre line")
+            self.assertGreater(below, 20, "no trace below the centre line")
+
+            # (case, how, the picture equals the start afterwards)
+            cases = [
+                (">", dict(command=FORWARD_200), False),
+                ("<", dict(command=BACK_200), True),
+                ("right arrow", dict(key=VK_RIGHT), False),
+                ("left arrow", dict(key=VK_LEFT), True),
+                (">|", dict(command=LAST), False),
+                ("|<", dict(command=FIRST), True),
+                ("W", dict(command=WIDER), False),
+                ("d", dict(command=NARROWER), True),
+            ]
+            for case, how, same in cases:
+                with self.subTest(case=case):
+                    self.step(view, **how)
+                    image = self.picture(s, view, "after-" + case.replace("|", "bar").replace("<", "back")
+                                         .replace(">", "fwd").replace(" ", "-"))
+                    changed = start.difference(image)
+                    if same:
+                        self.assertFalse(changed, "%s did not return to the first screen: %r" % (case, changed))
+                    else:
+                        self.assertTrue(changed, "%s did not change the picture" % case)
+
+            # The item again closes the view and clears its check mark.
+            s.retarget()
+            self.driver.send(h.WM_COMMAND, WAVE_VIEW, 0)
+            self.assertTrue(poll(lambda: not self.driver.find(CLASS), 5.0, 0.1),
+                            "the view is still open after 40040")
+            self.assertFalse(self.checked(s), "40040 is still checked")
+
+            # Open again, close with the close box.
+            view = self.open_view(s, wav)
+            self.assertTrue(poll(lambda: self.checked(s), 5.0, 0.1))
+            self.driver.target(view)
+            self.driver.post(h.WM_CLOSE)
+            self.assertTrue(poll(lambda: not self.driver.find(CLASS), 5.0, 0.1), "the close box left the view open")
+            self.assertTrue(poll(lambda: not self.checked(s), 5.0, 0.1), "40040 is still checked after the close box")
+
+            # And the item opens it once more after that.
+            view = self.open_view(s, wav)
+            self.assertTrue(poll(lambda: self.checked(s), 5.0, 0.1))
+            s.retarget()
+            self.driver.send(h.WM_COMMAND, WAVE_VIEW, 0)
+            self.assertTrue(poll(lambda: not self.driver.find(CLASS), 5.0, 0.1))
+            self.assertEqual(s.quit(), 0)
+
+    def jump_dialog(self, view):
+        """Opens the time-jump dialog: its handle, the lengths of its two edit fields (another process
+        cannot read an edit control's text, only its length) and the text of its limit line."""
+        self.driver.target(view)
+        self.driver.post(h.WM_COMMAND, GOTO, 0)
+        dialog = wait_for_window(self.driver, JUMP_TITLE)
+        controls = child_handles(self.driver, dialog)
+        self.driver.target(dialog)
+        limit = [c[4] for c in self.driver.children() if c[1] == JUMP_LIMIT][0]
+        lengths = []
+        for field in (JUMP_MINUTES, JUMP_SECONDS):
+            self.driver.target(controls[(field, "Edit")])
+            lengths.append(self.driver.send(WM_GETTEXTLENGTH))
+        return dialog, controls, tuple(lengths), limit
+
+    def test_detail_and_time_jump(self):
+        with self.session() as s:
+            wav = make_sox_wave(os.path.join(s.program.cwd, "sine20-15s.wav"), seconds=15)
+            view = self.open_view(s, wav)
+            start = self.picture(s, view, "start")
+            self.driver.send(h.WM_COMMAND, DETAIL, 0)
+            self.assertTrue(self.driver.menu(DETAIL)["checked"], "Detail is not checked")
+            self.assertTrue(start.difference(self.picture(s, view, "detail")), "Detail did not change the picture")
+            self.driver.send(h.WM_COMMAND, DETAIL, 0)
+            self.assertFalse(self.driver.menu(DETAIL)["checked"])
+
+            dialog, controls, lengths, limit = self.jump_dialog(view)
+            self.assertEqual(limit, "MAX=0:0:15:0msec")
+            self.assertEqual(lengths, (1, 1), "the fields open with 0 and 0")
+            # (minutes, seconds typed, length of the seconds field when the dialog opens again: the
+            # current time's seconds, 12 or 3 or 10 here)
+            cases = [("0", "12", 2), ("0", "15", 2), ("0", "3", 1), ("-1", "0", 1), ("0", "10", 2), ("x", "1", 2)]
+            for minutes, seconds, shown in cases:
+                with self.subTest(jump="%s:%s" % (minutes, seconds)):
+                    type_text(self.driver, controls[(JUMP_MINUTES, "Edit")], minutes)
+                    type_text(self.driver, controls[(JUMP_SECONDS, "Edit")], seconds)
+                    self.driver.target(dialog)
+                    self.driver.send(h.WM_COMMAND, JUMP_GO, 0)
+                    self.driver.send(h.WM_COMMAND, h.IDOK, 0)
+                    self.assertTrue(poll(lambda: not [w for w in self.driver.desktop() if w[3] == JUMP_TITLE],
+                                         5.0, 0.1), "Quit left the dialog open")
+                    dialog, controls, lengths, _ = self.jump_dialog(view)
+                    self.assertEqual(lengths, (1, shown))
+            self.driver.target(dialog)
+            self.driver.send(h.WM_COMMAND, h.IDOK, 0)
+            s.retarget()
+            self.driver.send(h.WM_COMMAND, WAVE_VIEW, 0)
+            self.assertTrue(poll(lambda: not self.driver.find(CLASS), 5.0, 0.1))
+            self.assertEqual(s.quit(), 0)
+
+    def test_held_right_arrow_repeats(self):
+        with self.session() as s:
+            wav = make_sox_wave(os.path.join(s.program.cwd, "sine20-60s.wav"), seconds=60)
+            view = self.open_view(s, wav)
+            # One press steps 5,000 frames (0.625 s); held for 4 s the tick timer repeats it every
+            # 120 ms after 600 ms, which passes 10 s.
+            self.driver.target(view)
+            self.driver.post(WM_KEYDOWN, VK_RIGHT, 1)
+            for _ in range(20):  # the keyboard's own repetition, which the view ignores
+                time.sleep(0.2)
+                self.driver.target(view)
+                self.driver.post(WM_KEYDOWN, VK_RIGHT, 0x40000001)
+            self.driver.post(WM_KEYUP, VK_RIGHT, 0xC0000001)
+            dialog, _, lengths, _ = self.jump_dialog(view)
+            self.assertEqual(lengths[1], 2, "holding the right arrow for 4 s did not pass 10 s")
+            self.driver.target(dialog)
+            self.driver.send(h.WM_COMMAND, h.IDOK, 0)
+            # Released: the position stays.
+            time.sleep(1.0)
+            before = self.picture(s, view, "released")
+            time.sleep(0.5)
+            self.assertFalse(before.difference(self.picture(s, view, "released-later")), "still moving after release")
+            self.assertEqual(s.quit(), 0)
+
+    def test_stereo_file_draws_two_traces(self):
+        with self.session() as s:
+            wav = make_sox_wave(os.path.join(s.program.cwd, "sine20-stereo.wav"), channels=2)
+            view = self.open_view(s, wav)
+            image = self.picture(s, view, "stereo")
+            # The olive band between the channels lies across the middle.
+            olive = image.count_where(lambda r, g, b: abs(r - 180) < 30 and abs(g - 180) < 30 and b < 60)
+            self.assertGreater(olive, 1000, "no olive band between the two channels")
+            # Quitting with the view open ends the program cleanly.
+            self.assertEqual(s.quit(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
