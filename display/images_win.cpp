@@ -4,6 +4,7 @@
 #include <array>
 
 #include "app/app_state.h"
+#include "app/gdi_win.h"
 #include "app/text_win.h"
 #include "app/window_layout.h"
 #include "display/image_ids.h"
@@ -59,15 +60,11 @@ const ImageSlot* Loaded(int id) {
 }
 
 void FillBackground(HDC dc, COLORREF colour) {
-    HPEN pen = CreatePen(PS_SOLID, 1, colour);
-    HBRUSH brush = CreateSolidBrush(colour);
-    HGDIOBJ old_pen = SelectObject(dc, pen);
-    HGDIOBJ old_brush = SelectObject(dc, brush);
+    ScopedPen pen(dc, colour, 1);
+    SolidBrush brush(colour);
+    HGDIOBJ old_brush = SelectObject(dc, brush.get());
     Rectangle(dc, 0, 0, kBackBufferWidth, kBackBufferHeight);
-    SelectObject(dc, old_pen);
     SelectObject(dc, old_brush);
-    DeleteObject(pen);
-    DeleteObject(brush);
 }
 
 }  // namespace

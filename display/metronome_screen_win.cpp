@@ -1,6 +1,8 @@
 // The metronome screen: the layout's images and conductor lines, carried out in order.
 #include "display/metronome_screen_win.h"
 
+#include "app/gdi_win.h"
+
 #include "app/app_state.h"
 #include "display/image_ids.h"
 #include "display/images_win.h"
@@ -8,26 +10,6 @@
 
 namespace {
 
-// A solid pen selected into a DC for one scope; the DC gets its previous pen back before deletion.
-class ScopedPen {
-  public:
-    ScopedPen(HDC dc, COLORREF colour, int width) : dc_(dc), pen_(CreatePen(PS_SOLID, width, colour)) {
-        if (pen_) old_ = SelectObject(dc_, pen_);
-    }
-    ~ScopedPen() {
-        if (!pen_) return;
-        SelectObject(dc_, old_);
-        DeleteObject(pen_);
-    }
-    ScopedPen(const ScopedPen&) = delete;
-    ScopedPen& operator=(const ScopedPen&) = delete;
-    bool ok() const { return pen_ != nullptr; }
-
-  private:
-    HDC dc_;
-    HPEN pen_;
-    HGDIOBJ old_ = nullptr;
-};
 
 MetronomeView CurrentView() {
     MetronomeView v;

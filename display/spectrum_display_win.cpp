@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "app/gdi_win.h"
 #include "app/text_win.h"
 #include "audio/capture_win.h"
 #include "audio/note_names.h"
@@ -36,10 +37,7 @@ HBITMAP bitmap = nullptr;
 COLORREF PaletteRgb(const Rgb& c) { return 0x02000000 | RGB(c.r, c.g, c.b); }
 
 void FillArea(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
-    RECT area = {left, top, right, bottom};
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &area, brush);
-    DeleteObject(brush);
+    FillSolid(dc, RECT{left, top, right, bottom}, colour);
 }
 
 // Runs `draw` with an Arial 12 font selected and the grey background.
@@ -93,11 +91,8 @@ void DrawOscilloscopeTrace(HDC dc) {
         points[x].x = x;
         points[x].y = kSpectrumBarsHeight / 2 - newest[x] * (kSpectrumBarsHeight / 2 - 1) / 32768;
     }
-    HPEN pen = CreatePen(PS_SOLID, 1, kTraceColour);
-    HGDIOBJ old = SelectObject(dc, pen);
+    ScopedPen pen(dc, kTraceColour, 1);
     Polyline(dc, points, kTracePoints);
-    SelectObject(dc, old);
-    DeleteObject(pen);
 }
 
 void SelectPaletteInto(HDC dc) {

@@ -2,6 +2,7 @@
 #include "display/tuner_screen_win.h"
 
 #include "app/app_state.h"
+#include "app/gdi_win.h"
 #include "display/images_win.h"
 #include "display/tuner_layout.h"
 
@@ -22,12 +23,9 @@ TunerView CurrentView() {
 }
 
 void DrawNeedle(HDC dc, const NeedleLine& line) {
-    HPEN pen = CreatePen(PS_SOLID, 2, RGB(5, 5, 5));
-    HGDIOBJ old = SelectObject(dc, pen);
+    ScopedPen pen(dc, RGB(5, 5, 5), 2);
     MoveToEx(dc, line.x0, line.y0, nullptr);
     LineTo(dc, line.x1, line.y1);
-    SelectObject(dc, old);
-    DeleteObject(pen);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/gdi_win.h"
 #include "app/dialog_win.h"
 #include "app/menu_marks_win.h"
 #include "app/text_win.h"
@@ -48,17 +49,6 @@ struct ViewState {
 };
 ViewState state;
 
-// Small GDI holders: every object is released on every path.
-struct Pen {
-    HPEN handle;
-    Pen(COLORREF colour) : handle(CreatePen(PS_SOLID, 1, colour)) {}
-    ~Pen() { DeleteObject(handle); }
-};
-struct Brush {
-    HBRUSH handle;
-    Brush(COLORREF colour) : handle(CreateSolidBrush(colour)) {}
-    ~Brush() { DeleteObject(handle); }
-};
 
 WaveViewFile FileOfStream() {
     WaveViewFile file;
@@ -136,20 +126,20 @@ void DrawTrace(HDC dc, int channel) {
 void DrawScreen(HDC dc) {
     const int w = state.view.screenW;
     const int h = state.view.screenH;
-    const Pen black(RGB(0, 0, 0));
-    const Pen red(RGB(250, 0, 0));
-    const Brush grey(RGB(180, 180, 180));
-    const Brush olive(RGB(180, 180, 0));
-    HGDIOBJ oldPen = SelectObject(dc, black.handle);
+    const SolidPen black(RGB(0, 0, 0));
+    const SolidPen red(RGB(250, 0, 0));
+    const SolidBrush grey(RGB(180, 180, 180));
+    const SolidBrush olive(RGB(180, 180, 0));
+    HGDIOBJ oldPen = SelectObject(dc, black.get());
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(WHITE_BRUSH));
     Rectangle(dc, 0, 0, w, h);
-    SelectObject(dc, grey.handle);
+    SelectObject(dc, grey.get());
     Rectangle(dc, 0, 0, kWaveViewMargin, h);
     Rectangle(dc, w - kWaveViewMargin, 0, w, h);
-    SelectObject(dc, red.handle);
+    SelectObject(dc, red.get());
     if (state.file.channels >= 2) {
         const RECT band = {0, h / 2 - kWaveViewStereoBand / 2, w, h / 2 + kWaveViewStereoBand / 2};
-        FillRect(dc, &band, olive.handle);
+        FillRect(dc, &band, olive.get());
         for (int channel = 0; channel < 2; ++channel) {
             const int y = TraceAxisOf(state.view, 2, channel).centre;
             MoveToEx(dc, kWaveViewMargin, y, nullptr);
@@ -159,7 +149,7 @@ void DrawScreen(HDC dc) {
         MoveToEx(dc, 0, h / 2, nullptr);
         LineTo(dc, w, h / 2);
     }
-    SelectObject(dc, black.handle);
+    SelectObject(dc, black.get());
     for (int channel = 0; channel < std::min(state.file.channels, 2); ++channel) DrawTrace(dc, channel);
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, RGB(192, 192, 192));
