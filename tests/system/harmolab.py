@@ -405,6 +405,17 @@ class Environment:
 DEBUG_LINE = re.compile(r'OutputDebugString([AW]) (L?)"(.*)"\s*$')
 
 
+def end_process(proc, sig=signal.SIGTERM, timeout=5.0):
+    """Asks a process of ours to end with a signal, kills it when it does not within the timeout."""
+    if proc.poll() is None:
+        proc.send_signal(sig)
+        try:
+            proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait(timeout=timeout)
+
+
 def decode_debug_text(escaped):
     """Undoes Wine's escaping of debugger text (\\r, \\n, \\t, \\\\, \\", \\xNN, \\NNN)."""
     out = []

@@ -99,13 +99,8 @@ class MonitorRecording:
         if self.stopped:
             return self.samples()
         self.stopped = True
-        if self.proc.poll() is None:
-            self.proc.send_signal(signal.SIGINT)
-            try:
-                self.proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait(timeout=5)
+        # parecord writes out what it holds when interrupted, not when terminated.
+        h.end_process(self.proc, signal.SIGINT)
         self.proc.stderr.close()
         return self.samples()
 

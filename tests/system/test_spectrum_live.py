@@ -86,13 +86,7 @@ class SinkPlayer:
                                  % (self.path, self.proc.returncode, self.proc.stderr.read().decode(errors="replace")))
 
     def __exit__(self, *exc):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait(timeout=5)
+        h.end_process(self.proc)
         self.proc.stderr.close()
 
 
