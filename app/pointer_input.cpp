@@ -190,9 +190,10 @@ bool TunerRepeat(AppState& s) {
     if (s.current_tool != kToolTuner || button < 1 || button > 5 || button == 3 || s.tick_count <= kRepeatTicks) {
         return false;
     }
-    s.target_note = std::clamp(s.target_note + kStepSizes[button - 1], 1, 88);
+    int before = s.target_note;
+    s.target_note = std::clamp(before + kStepSizes[button - 1], 1, 88);
     s.tick_count = 0;
-    return true;
+    return s.target_note != before;
 }
 
 int SpectrumStripKey(int window_width, int window_height, int xw, int yw, int frame_width) {
