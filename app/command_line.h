@@ -6,9 +6,9 @@
 #include <vector>
 
 struct LaunchOptions {
-    int launch_mode = -1;       // -1 all tools, 0 spectrum, 1 tuner, 2 metronome only
-    int metronome_tempo = 30;   // beats per minute, 30..300; 30 when no tempo is given
-    int beat_no = 0;            // bar-length index, 0..6
+    int launch_mode = -1;      // -1 all tools, 0 spectrum, 1 tuner, 2 metronome only
+    int metronome_tempo = 30;  // beats per minute, 30..300; 30 when no tempo is given
+    int beat_no = 0;           // bar-length index, 0..6
 };
 
 // args[0] is the program itself. Argument 1 picks the mode (outside 0..2: all tools); in

@@ -12,7 +12,9 @@ std::function<void(const char*)>& Sink() {
 }
 }  // namespace
 
-void SetDebugSink(std::function<void(const char*)> sink) { Sink() = std::move(sink); }
+void SetDebugSink(std::function<void(const char*)> sink) {
+    Sink() = std::move(sink);
+}
 
 void DebugLine(const char* text) {
     if (Sink()) Sink()(text);

@@ -16,4 +16,6 @@ std::string DialogText(HWND dialog, int id) {
     return Narrow(buffer);
 }
 
-void SetDialogText(HWND dialog, int id, const std::string& text) { SetDlgItemTextW(dialog, id, Widen(text).c_str()); }
+void SetDialogText(HWND dialog, int id, const std::string& text) {
+    SetDlgItemTextW(dialog, id, Widen(text).c_str());
+}

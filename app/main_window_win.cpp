@@ -14,8 +14,7 @@
 
 namespace {
 
-const wchar_t* const kClassNames[] = {L"Zindle_Tuner_Spectrum", L"ZindleSPECTRUM", L"ZindleTUNER",
-                                      L"ZindleMETRONOME"};
+const wchar_t* const kClassNames[] = {L"Zindle_Tuner_Spectrum", L"ZindleSPECTRUM", L"ZindleTUNER", L"ZindleMETRONOME"};
 
 // The window is sized only by the program: sizing and maximizing are refused however they are asked
 // for, and the frame doesn't offer a resize cursor.

@@ -72,8 +72,8 @@ std::vector<int> GrayedItems(int launch_mode) {
     if (launch_mode == kToolSpectrum) items = {IDM_TUNER};
     if (launch_mode == kToolTuner) items = {IDM_SPECTRUM};
     if (launch_mode == kToolMetronome) items = {IDM_SPECTRUM, IDM_TUNER};
-    for (int id : {IDM_RHYTHM_BOX, IDM_CONFIG, IDM_GUITAR_TUNING, IDM_BASS_TUNING, IDM_UKULELE_TUNING,
-                   IDM_SHAMISEN_TUNING}) {
+    for (int id :
+         {IDM_RHYTHM_BOX, IDM_CONFIG, IDM_GUITAR_TUNING, IDM_BASS_TUNING, IDM_UKULELE_TUNING, IDM_SHAMISEN_TUNING}) {
         items.push_back(id);
     }
     return items;
@@ -81,10 +81,14 @@ std::vector<int> GrayedItems(int launch_mode) {
 
 namespace {
 // First command id of each downbeat popup, for bars of 2..6 beats.
-int FirstDownbeatCommand(int beats) { return IDM_DOWNBEAT_FIRST + (beats - 2) * (beats + 1) / 2; }
+int FirstDownbeatCommand(int beats) {
+    return IDM_DOWNBEAT_FIRST + (beats - 2) * (beats + 1) / 2;
+}
 }  // namespace
 
-int DownbeatCommand(int beats, int position) { return FirstDownbeatCommand(beats) + position - 1; }
+int DownbeatCommand(int beats, int position) {
+    return FirstDownbeatCommand(beats) + position - 1;
+}
 
 bool DownbeatFromCommand(int id, int& beats, int& position) {
     for (int n = 2; n <= 6; ++n) {

@@ -20,16 +20,26 @@ struct TunerBoxes {
     Box steps[5];
 };
 
-constexpr TunerBoxes kNormal = {{101, 279, 351, 369}, {191, 249, 400, 419}, {191, 249, 451, 472},
-                                {11, 69, 421, 449},   {71, 189, 421, 449},  {191, 249, 421, 449},
-                                {251, 325, 421, 449}, {1, 23, 1, 23},
-                                {{351, 392, 421, 456}, {399, 440, 421, 456}, {447, 488, 421, 456},
-                                 {495, 536, 421, 456}, {543, 584, 421, 456}}};
-constexpr TunerBoxes kHalf = {{51, 139, 176, 184}, {96, 124, 200, 209}, {96, 124, 226, 235},
-                              {6, 34, 211, 224},   {36, 94, 211, 224},  {96, 124, 211, 224},
-                              {126, 162, 211, 224}, {1, 11, 1, 11},
-                              {{176, 195, 211, 227}, {200, 219, 211, 227}, {224, 243, 211, 227},
-                               {248, 267, 211, 227}, {272, 291, 211, 227}}};
+constexpr TunerBoxes kNormal = {
+    {101, 279, 351, 369},
+    {191, 249, 400, 419},
+    {191, 249, 451, 472},
+    {11, 69, 421, 449},
+    {71, 189, 421, 449},
+    {191, 249, 421, 449},
+    {251, 325, 421, 449},
+    {1, 23, 1, 23},
+    {{351, 392, 421, 456}, {399, 440, 421, 456}, {447, 488, 421, 456}, {495, 536, 421, 456}, {543, 584, 421, 456}}};
+constexpr TunerBoxes kHalf = {
+    {51, 139, 176, 184},
+    {96, 124, 200, 209},
+    {96, 124, 226, 235},
+    {6, 34, 211, 224},
+    {36, 94, 211, 224},
+    {96, 124, 211, 224},
+    {126, 162, 211, 224},
+    {1, 11, 1, 11},
+    {{176, 195, 211, 227}, {200, 219, 211, 227}, {224, 243, 211, 227}, {248, 267, 211, 227}, {272, 291, 211, 227}}};
 
 constexpr int kReferenceToneMs = 1000;
 constexpr int kTuningCommands[kInstrumentCount] = {IDM_GUITAR_TUNING, IDM_BASS_TUNING, IDM_UKULELE_TUNING,
@@ -37,7 +47,9 @@ constexpr int kTuningCommands[kInstrumentCount] = {IDM_GUITAR_TUNING, IDM_BASS_T
 constexpr int kStepSizes[5] = {-5, -1, 0, 1, 5};
 constexpr unsigned kRepeatTicks = 5;
 
-int ValidInstrument(const AppState& s) { return (s.instrument >= 0 && s.instrument < kInstrumentCount) ? s.instrument : 0; }
+int ValidInstrument(const AppState& s) {
+    return (s.instrument >= 0 && s.instrument < kInstrumentCount) ? s.instrument : 0;
+}
 
 void StepString(AppState& s, int delta) {
     int count = StringCount(ValidInstrument(s));

@@ -42,8 +42,8 @@ LRESULT OnLeftButtonDown(HWND window) {
     int xw = p.screen.x - p.window.left;
     int yw = p.screen.y - p.window.top;
     if (app.current_tool == kToolSpectrum) {
-        int key = SpectrumStripKey(p.window.right - p.window.left, p.window.bottom - p.window.top, xw, yw,
-                                   app.frame_width);
+        int key =
+            SpectrumStripKey(p.window.right - p.window.left, p.window.bottom - p.window.top, xw, yw, app.frame_width);
         if (key) PlayReferenceTone(key, kStripToneMs);
         return 0;
     }

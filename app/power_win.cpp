@@ -46,9 +46,7 @@ void PowerOff() {
             app.tuner_needle = -50;
             app.tuner_active = 0;
             break;
-        default:
-            StopToolCapture();
-            break;
+        default: StopToolCapture(); break;
     }
     SetToolbarImage(IDM_POWER, kImagePowerOff);
     if (app.paused) {
@@ -69,9 +67,7 @@ void PowerOnTool() {
             app.tuner_active = 1;
             EnsureCaptureRunning();
             break;
-        default:
-            EnsureCaptureRunning();
-            break;
+        default: EnsureCaptureRunning(); break;
     }
 }
 

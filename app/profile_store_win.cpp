@@ -16,8 +16,7 @@ FileProfileStore::FileProfileStore(const std::string& path_utf8) : path_(Widen(p
 
 std::string FileProfileStore::ReadText(const std::string& section, const std::string& key) {
     wchar_t buffer[kValueBufferChars] = {};
-    GetPrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), L"", buffer, kValueBufferChars,
-                             path_.c_str());
+    GetPrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), L"", buffer, kValueBufferChars, path_.c_str());
     return Narrow(buffer);
 }
 

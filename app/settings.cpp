@@ -56,8 +56,12 @@ void ReadStringKeys(ProfileStore& store, const char* section, std::array<int, N>
     if (all_zero) keys = defaults;
 }
 
-std::string OpenStringSection(int row) { return "STRING" + std::to_string(row); }
-std::string OpenStringKey(int column) { return "NOTE" + std::to_string(column); }
+std::string OpenStringSection(int row) {
+    return "STRING" + std::to_string(row);
+}
+std::string OpenStringKey(int column) {
+    return "NOTE" + std::to_string(column);
+}
 
 void ReadOpenStringKeys(ProfileStore& store, AppState& state) {
     bool far_off = false;
@@ -75,7 +79,9 @@ void ReadOpenStringKeys(ProfileStore& store, AppState& state) {
 
 // Tool code from TUNER / KIND: 3 passes the file's check but names no tool, so it starts the
 // spectrum analyser like any other unknown value.
-int ToolFromStoredKind(int kind) { return (kind >= kToolSpectrum && kind <= kToolMetronome) ? kind : kToolSpectrum; }
+int ToolFromStoredKind(int kind) {
+    return (kind >= kToolSpectrum && kind <= kToolMetronome) ? kind : kToolSpectrum;
+}
 
 // Fields that the file stores without a range of its own are brought into the range their users
 // index with, so no stored value can reach an array unchecked.
@@ -108,11 +114,15 @@ void ReadToolSettings(AppState& state, ProfileStore& store) {
     }
 }
 
-std::string OnOff(int flag) { return flag ? "ON" : "OFF"; }
+std::string OnOff(int flag) {
+    return flag ? "ON" : "OFF";
+}
 
 }  // namespace
 
-std::string SettingsPathFor(const std::string& program_dir) { return program_dir + "/" + kSettingsFileName; }
+std::string SettingsPathFor(const std::string& program_dir) {
+    return program_dir + "/" + kSettingsFileName;
+}
 
 void ReadSettings(AppState& state, ProfileStore& store, const std::string& current_dir) {
     state.program_dir = current_dir;

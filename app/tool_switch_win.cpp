@@ -34,9 +34,7 @@ void EscapeTool() {
             app.tuner_needle = -50;
             app.tuner_active = 0;
             break;
-        default:
-            StopCaptureLogged("escape Spectrum1\r\n", "escape Spectrum2\r\n");
-            break;
+        default: StopCaptureLogged("escape Spectrum1\r\n", "escape Spectrum2\r\n"); break;
     }
 }
 

@@ -14,8 +14,8 @@ struct ToolbarButton {
 };
 
 constexpr ToolbarButton kButtons[] = {
-    {IDM_POWER, IDS_TIP_POWER},       {IDM_PAUSE, IDS_TIP_PAUSE},         {IDM_SPECTRUM, IDS_TIP_SPECTRUM},
-    {IDM_TUNER, IDS_TIP_TUNER},       {IDM_METRONOME, IDS_TIP_METRONOME}, {IDM_SINE_WAVE, IDS_TIP_SINE},
+    {IDM_POWER, IDS_TIP_POWER},         {IDM_PAUSE, IDS_TIP_PAUSE},         {IDM_SPECTRUM, IDS_TIP_SPECTRUM},
+    {IDM_TUNER, IDS_TIP_TUNER},         {IDM_METRONOME, IDS_TIP_METRONOME}, {IDM_SINE_WAVE, IDS_TIP_SINE},
     {IDM_NOTE_MODE, IDS_TIP_NOTE_MODE}, {IDM_HELP, IDS_TIP_HELP},
 };
 constexpr int kButtonCount = static_cast<int>(sizeof(kButtons) / sizeof(kButtons[0]));
@@ -46,8 +46,7 @@ void CreateMainToolbar(HWND window) {
         buttons[i].fsStyle = TBSTYLE_BUTTON;
     }
     app.toolbar = CreateToolbarEx(window, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS, IDC_TOOLBAR, kDeclaredImages,
-                                  app.instance, IDB_TOOLBAR, buttons, kButtonCount, 16, 16, 16, 15,
-                                  sizeof(TBBUTTON));
+                                  app.instance, IDB_TOOLBAR, buttons, kButtonCount, 16, 16, 16, 15, sizeof(TBBUTTON));
     app.toolbar_height = 0;
     if (!app.toolbar) return;
     RECT rect;

@@ -23,7 +23,9 @@ int LocalTimeOfDayMs() {
 std::string FormatAnalysisLogLine(int time_of_day_ms, const AppState& state) {
     bool tuner = state.current_tool == kToolTuner;
     bool with_note = tuner || (state.plot_mode & 1);
-    std::string note = !with_note ? "" : tuner ? TunerNoteName(state.detected_note) : SpectrumNoteName(state.detected_note);
+    std::string note = !with_note ? ""
+                       : tuner    ? TunerNoteName(state.detected_note)
+                                  : SpectrumNoteName(state.detected_note);
     std::string cents = (tuner && state.cents_offset != -100) ? std::to_string(state.cents_offset) : "";
     int ms = time_of_day_ms % 1000;
     int s = time_of_day_ms / 1000;

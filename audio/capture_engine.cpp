@@ -12,14 +12,19 @@ void CaptureEngine::AllocateFrame() {
     block_.reset();
 }
 
-void CaptureEngine::FreeFrame() { frame_.reset(); }
+void CaptureEngine::FreeFrame() {
+    frame_.reset();
+}
 
-bool CaptureEngine::Open(int half_sampling_hz) { return device_.Open(2 * half_sampling_hz); }
+bool CaptureEngine::Open(int half_sampling_hz) {
+    return device_.Open(2 * half_sampling_hz);
+}
 
 void CaptureEngine::Start() {
     if (!flags_.running) return;
     block_ = std::make_unique<int16_t[]>(kAnalysisFrameSamples);  // zero-filled
-    for (int k = 0; k < kCaptureBuffers; ++k) device_.Attach(k, &block_[k * kCaptureBufferSamples], kCaptureBufferSamples);
+    for (int k = 0; k < kCaptureBuffers; ++k)
+        device_.Attach(k, &block_[k * kCaptureBufferSamples], kCaptureBufferSamples);
     bool all_queued = true;
     for (int k = 0; k < kCaptureBuffers; ++k) all_queued = device_.Queue(k) && all_queued;
     if (!all_queued || !device_.Start()) Stop();

@@ -64,8 +64,7 @@ public:
 
     // One filled-buffer notification: build the frame, give the buffer back, analyse, drain the
     // backlog without analysing it, and ask for a repaint.
-    void OnData(const int16_t* filled, PendingNotifications& pending, const Analyse& analyse,
-                const Repaint& repaint);
+    void OnData(const int16_t* filled, PendingNotifications& pending, const Analyse& analyse, const Repaint& repaint);
 
     // Index of the buffer holding these samples; a buffer not in the table counts as 0.
     int BufferIndex(const int16_t* samples) const;

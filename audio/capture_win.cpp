@@ -37,9 +37,15 @@ void AnalyseFrame(const int16_t* frame) {
 
 }  // namespace
 
-void AllocateCaptureFrame() { engine.AllocateFrame(); }
-const int16_t* AnalysisFrame() { return engine.frame(); }
-void FreeCaptureFrame() { engine.FreeFrame(); }
+void AllocateCaptureFrame() {
+    engine.AllocateFrame();
+}
+const int16_t* AnalysisFrame() {
+    return engine.frame();
+}
+void FreeCaptureFrame() {
+    engine.FreeFrame();
+}
 
 int OpenCapture(HWND window) {
     device.SetWindow(window);
@@ -48,8 +54,12 @@ int OpenCapture(HWND window) {
     return opened ? 0 : -1;
 }
 
-void StartCapture() { engine.Start(); }
-void StopCapture() { engine.Stop(); }
+void StartCapture() {
+    engine.Start();
+}
+void StopCapture() {
+    engine.Stop();
+}
 
 void OnCaptureData(HWND window, LPARAM header) {
     const int16_t* filled = WaveInDevice::SamplesOf(header);

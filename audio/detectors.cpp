@@ -25,7 +25,9 @@ void PaintBand(SpectrumPicture& picture, int band, int level) {
     picture.PaintHistory(band, level);
 }
 
-int TruncatedFrequency(int key) { return static_cast<int>(NoteFrequencies()[key]); }
+int TruncatedFrequency(int key) {
+    return static_cast<int>(NoteFrequencies()[key]);
+}
 
 // The deviation reading of key (0..87): cents of the partial measured near it in this frame, or
 // kNoCents when there is none. The band levels only say which key sounds; the needle needs the

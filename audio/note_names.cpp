@@ -12,5 +12,9 @@ std::string NameWithOctaveShift(int key, int octave_shift) {
 }
 }  // namespace
 
-std::string SpectrumNoteName(int key) { return NameWithOctaveShift(key, -1); }
-std::string TunerNoteName(int key) { return NameWithOctaveShift(key, 0); }
+std::string SpectrumNoteName(int key) {
+    return NameWithOctaveShift(key, -1);
+}
+std::string TunerNoteName(int key) {
+    return NameWithOctaveShift(key, 0);
+}

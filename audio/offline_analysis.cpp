@@ -41,8 +41,8 @@ int SampleAt(const uint8_t* p, int bits) {
 
 std::vector<int16_t> MonoSamples(const uint8_t* data, size_t bytes, int channels, int bits_per_sample) {
     std::vector<int16_t> mono;
-    if (channels < 1 || (bits_per_sample != 8 && bits_per_sample != 16 && bits_per_sample != 24 &&
-                         bits_per_sample != 32)) {
+    if (channels < 1 ||
+        (bits_per_sample != 8 && bits_per_sample != 16 && bits_per_sample != 24 && bits_per_sample != 32)) {
         return mono;
     }
     size_t sample_bytes = static_cast<size_t>(bits_per_sample / 8);
@@ -80,12 +80,14 @@ void AnalyseRecording(const std::vector<int16_t>& mono, int sample_rate, const O
     for (size_t b = 0; b < buffers; ++b) {
         int k = static_cast<int>(b % kCaptureBuffers);
         std::copy_n(&mono[b * kCaptureBufferSamples], kCaptureBufferSamples, device.buffers[k]);
-        engine.OnData(device.buffers[k], none,
-                      [&](const int16_t* frame) { RunDetector(*state, *analysis, *picture, tuner, frame); }, [] {});
+        engine.OnData(
+            device.buffers[k], none,
+            [&](const int16_t* frame) { RunDetector(*state, *analysis, *picture, tuner, frame); }, [] {});
         std::string name = options.detector == OfflineDetector::kNote    ? SpectrumNoteName(state->detected_note)
                            : options.detector == OfflineDetector::kTuner ? TunerNoteName(state->detected_note)
                                                                          : "";
-        row({static_cast<double>((b + 1) * kCaptureBufferSamples) / sample_rate, state->detected_note, name, state->display_frequency, state->cents_offset});
+        row({static_cast<double>((b + 1) * kCaptureBufferSamples) / sample_rate, state->detected_note, name,
+             state->display_frequency, state->cents_offset});
     }
     engine.Stop();
 }

@@ -17,11 +17,11 @@ struct OfflineOptions {
 };
 
 struct OfflineRow {
-    double time_s;         // end of the analysed buffer
-    int detected_note;     // 0 none
+    double time_s;      // end of the analysed buffer
+    int detected_note;  // 0 none
     std::string note_name;
     int display_frequency;
-    int cents_offset;      // -100 none
+    int cents_offset;  // -100 none
 };
 
 // Interleaved PCM (8-bit unsigned or 16/24/32-bit signed little-endian) to mono 16-bit by

@@ -120,8 +120,7 @@ double KeyFrequency(int key) {
 }
 
 bool MeasurePitchNearKey(const int16_t* frame, int frame_samples, int sample_rate, int key, double& hz) {
-    if (frame == nullptr || frame_samples <= 0 || sample_rate <= 0 || key < 1 || key > kKeyCount)
-        return false;
+    if (frame == nullptr || frame_samples <= 0 || sample_rate <= 0 || key < 1 || key > kKeyCount) return false;
     const double key_hz = KeyFrequency(key);
     const double span = std::pow(2.0, kPitchSearchCents / 1200);
     if (key_hz * span > kHighestFraction * sample_rate) return false;
@@ -131,8 +130,8 @@ bool MeasurePitchNearKey(const int16_t* frame, int frame_samples, int sample_rat
     const double lowest = 2 * kPi * key_hz / span / sample_rate;
     const double highest = 2 * kPi * key_hz * span / sample_rate;
     double omega = 2 * kPi * key_hz / sample_rate;
-    const double first = std::clamp(kFirstWindowPeriods * sample_rate / key_hz,
-                                    static_cast<double>(kShortestWindow), static_cast<double>(kTableSize));
+    const double first = std::clamp(kFirstWindowPeriods * sample_rate / key_hz, static_cast<double>(kShortestWindow),
+                                    static_cast<double>(kTableSize));
     int length = std::min(full, LargestPowerOfTwoUpTo(static_cast<int>(first)));
     int full_probes = 0;
     Probe probe{};

@@ -91,8 +91,8 @@ void FirstStage(const double* x, double* y, int n, const double* tw) {
     for (int p = 0; p < m; ++p, tw += 6) {
         const int e = 4 * p;
         double* out = y + 8 * p;
-        Butterfly(x[e], x[e + 2], x[e + half], x[e + half + 2], -x[n - 1 - e], -x[n - 3 - e],
-                  -x[half - 1 - e], -x[half - 3 - e], tw, out, out + 2, out + 4, out + 6);
+        Butterfly(x[e], x[e + 2], x[e + half], x[e + half + 2], -x[n - 1 - e], -x[n - 3 - e], -x[half - 1 - e],
+                  -x[half - 3 - e], tw, out, out + 2, out + 4, out + 6);
     }
 }
 
@@ -108,8 +108,8 @@ void Radix4Stage(const double* x, double* y, int len, int stride, const double* 
         for (int q = 0; q < step; q += 2) {
             const double* a = in + q;
             double* o = out + q;
-            Butterfly(a[0], a[1], a[quarter], a[quarter + 1], a[2 * quarter], a[2 * quarter + 1],
-                      a[3 * quarter], a[3 * quarter + 1], tw, o, o + step, o + 2 * step, o + 3 * step);
+            Butterfly(a[0], a[1], a[quarter], a[quarter + 1], a[2 * quarter], a[2 * quarter + 1], a[3 * quarter],
+                      a[3 * quarter + 1], tw, o, o + step, o + 2 * step, o + 3 * step);
         }
     }
 }

@@ -31,7 +31,7 @@ struct ColumnPeak {
 //
 // Large (about 120 KB): keep instances in static storage.
 class Spectra {
-  public:
+public:
     // Window table and both key band tables for this half sampling rate (Hz, > 0); the transforms
     // rebuild their tables on next use.
     void BuildTables(int half_sampling_hz);
@@ -55,7 +55,7 @@ class Spectra {
     int ShortEdge(int key) const { return short_edges_[key - 32]; }  // key 32..88
     int half_sampling_hz() const { return half_sampling_hz_; }
 
-  private:
+private:
     int half_sampling_hz_ = 0;
     std::array<double, kFrameSamples / 2> window_{};  // rising half of a sine window over the frame
     std::array<int, 33> long_edges_{};                // lower edges of keys 0..32

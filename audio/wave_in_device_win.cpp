@@ -37,7 +37,9 @@ bool WaveInDevice::Queue(int index) {
     return waveInAddBuffer(device_, header, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
 }
 
-bool WaveInDevice::Start() { return device_ && waveInStart(device_) == MMSYSERR_NOERROR; }
+bool WaveInDevice::Start() {
+    return device_ && waveInStart(device_) == MMSYSERR_NOERROR;
+}
 
 void WaveInDevice::Close() {
     if (device_) {

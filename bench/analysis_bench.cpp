@@ -89,7 +89,7 @@ BENCHMARK(BM_TunerFrame)->Unit(benchmark::kMicrosecond);
 
 // Keeps the mean real time of every benchmark, in microseconds, for the summary.
 class SummaryReporter : public benchmark::ConsoleReporter {
-  public:
+public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
@@ -106,7 +106,7 @@ class SummaryReporter : public benchmark::ConsoleReporter {
         return it == means_.end() ? -1.0 : it->second.sum / it->second.count;
     }
 
-  private:
+private:
     struct Mean {
         double sum = 0.0;
         int count = 0;
@@ -120,8 +120,8 @@ void PrintSummary(const SummaryReporter& reporter) {
         const double ours = reporter.Micros("BM_SineTransform/" + std::to_string(n));
         const double fftw = reporter.Micros("BM_FftwRodft10/" + std::to_string(n));
         if (ours > 0.0 && fftw > 0.0) {
-            std::printf("  n=%-5d SineTransform %8.2f us   FFTW RODFT10 %8.2f us   ours/FFTW %.2f\n", n, ours,
-                        fftw, ours / fftw);
+            std::printf("  n=%-5d SineTransform %8.2f us   FFTW RODFT10 %8.2f us   ours/FFTW %.2f\n", n, ours, fftw,
+                        ours / fftw);
         }
     }
     const double frame = reporter.Micros("BM_TunerFrame");

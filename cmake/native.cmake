@@ -33,6 +33,9 @@ target_compile_options(make_tuner_images PRIVATE ${HARMOLAB_WARNINGS})
 add_test(NAME tuner_images COMMAND "${CMAKE_SOURCE_DIR}/tests/tools/tuner_images_test.sh" $<TARGET_FILE:make_tuner_images>)
 set_tests_properties(tuner_images PROPERTIES LABELS unit)
 
+add_test(NAME format COMMAND "${CMAKE_SOURCE_DIR}/tests/tools/format_check.sh" "${CMAKE_SOURCE_DIR}")
+set_tests_properties(format PROPERTIES LABELS unit)
+
 set(HARMOLAB_WINDOWS_DIR "${CMAKE_SOURCE_DIR}/build/windows" CACHE PATH "Build folder of the windows preset")
 if(EXISTS "${CMAKE_SOURCE_DIR}/tests/system/CMakeLists.txt")
     add_subdirectory(tests/system)

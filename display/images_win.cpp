@@ -69,7 +69,9 @@ void FillBackground(HDC dc, COLORREF colour) {
 
 }  // namespace
 
-void ClearImageTables() { slots.fill(ImageSlot{}); }
+void ClearImageTables() {
+    slots.fill(ImageSlot{});
+}
 
 bool LoadAllImages() {
     const auto& table = ImageAssetTable();

@@ -103,14 +103,10 @@ bool RestartingStep(AppState& state, MetronomeOutput& output, bool ball) {
 
 bool KindStep(AppState& state, MetronomeOutput& output) {
     switch (state.metronome_kind) {
-        case kKindConductor:
-            return RestartingStep(state, output, false);
-        case kKindBall:
-            return RestartingStep(state, output, true);
-        case kKindSignal:
-            return SwingingStep(state, output, true);
-        default:
-            return SwingingStep(state, output, false);
+        case kKindConductor: return RestartingStep(state, output, false);
+        case kKindBall: return RestartingStep(state, output, true);
+        case kKindSignal: return SwingingStep(state, output, true);
+        default: return SwingingStep(state, output, false);
     }
 }
 
@@ -136,10 +132,8 @@ int SampleAt(const std::uint8_t* frame, int channel, int bits) {
     const int bytes = bits / 8;
     const std::uint8_t* p = frame + channel * bytes;
     switch (bits) {
-        case 8:
-            return (static_cast<int>(p[0]) - 128) * 256;
-        case 16:
-            return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+        case 8: return (static_cast<int>(p[0]) - 128) * 256;
+        case 16: return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
         default:
             // The two most significant bytes of 24 and 32-bit samples.
             return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[bytes - 2] | (p[bytes - 1] << 8)));
@@ -161,8 +155,7 @@ std::string InFolder(const std::string& folder, const std::string& name) {
 bool LoadClickSound(const std::vector<std::string>& candidates, WaveSource& slot) {
     for (const std::string& path : candidates) {
         if (!LoadWaveFile(path, slot)) continue;
-        if (slot.sampleRate == ClickRate && slot.bitsPerSample == ClickBits &&
-            slot.channels == ClickChannels) {
+        if (slot.sampleRate == ClickRate && slot.bitsPerSample == ClickBits && slot.channels == ClickChannels) {
             return true;
         }
         if (ConvertToClickFormat(slot)) {
@@ -280,8 +273,7 @@ void RunMetronome(AppState& state, MetronomeClock& clock, MetronomeOutput& outpu
 }
 
 bool ConvertToClickFormat(WaveSource& sound) {
-    if (sound.sampleRate == ClickRate && sound.bitsPerSample == ClickBits &&
-        sound.channels == ClickChannels) {
+    if (sound.sampleRate == ClickRate && sound.bitsPerSample == ClickBits && sound.channels == ClickChannels) {
         return true;
     }
     const int bits = sound.bitsPerSample;
@@ -299,8 +291,7 @@ bool ConvertToClickFormat(WaveSource& sound) {
     frames_out = std::clamp<std::uint64_t>(frames_out, 1, ClickRingBytes / out_frame_bytes);
 
     WaveSource converted;
-    if (!AllocateSourceBuffer(converted, static_cast<std::uint32_t>(frames_out * out_frame_bytes)))
-        return false;
+    if (!AllocateSourceBuffer(converted, static_cast<std::uint32_t>(frames_out * out_frame_bytes))) return false;
     const double step = static_cast<double>(rate) / ClickRate;
     for (std::uint64_t i = 0; i < frames_out; ++i) {
         const double position = static_cast<double>(i) * step;

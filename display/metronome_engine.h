@@ -59,7 +59,7 @@ constexpr int ClickSlotForBeat(bool accented) {
 
 // What a step does outside the state: ask for a click (the GUI thread starts it) and for a repaint.
 class MetronomeOutput {
-  public:
+public:
     virtual ~MetronomeOutput() = default;
     virtual void Click(int slot) = 0;
     virtual void Invalidate() = 0;
@@ -67,7 +67,7 @@ class MetronomeOutput {
 
 // The time the worker keeps: the time of day, a coarse sleep and a precise busy wait.
 class MetronomeClock {
-  public:
+public:
     virtual ~MetronomeClock() = default;
     virtual int TimeOfDayMs() = 0;
     virtual void SleepMs(int ms) = 0;
@@ -96,7 +96,7 @@ int CompensationWaitMs(int move_type, bool beat_fired, const BeatTiming& timing,
 // One run of the metronome, from StartMetronome's state to the stop request. The constructor fixes
 // the plan for the run's tempo and kind and takes the time base.
 class MetronomeRun {
-  public:
+public:
     MetronomeRun(AppState& state, MetronomeClock& clock, MetronomeOutput& output);
 
     // The first call takes the time of day into metronome_start_ms and returns 0; later calls give
@@ -111,7 +111,7 @@ class MetronomeRun {
     // Beats fired in this run, the first one included.
     long long beats() const { return beats_; }
 
-  private:
+private:
     void Compensate();
 
     AppState& state_;

@@ -30,7 +30,7 @@ HANDLE worker_thread = nullptr;
 // Time of day from the performance counter, anchored to the system time when the run starts: the
 // system time itself may advance in steps of a clock tick (15.6 ms), too coarse to place a beat.
 class SystemClock : public MetronomeClock {
-  public:
+public:
     SystemClock() {
         QueryPerformanceFrequency(&frequency_);
         QueryPerformanceCounter(&anchor_count_);
@@ -51,7 +51,7 @@ class SystemClock : public MetronomeClock {
         while ((Now() - start) * 1000 <= span && app.worker_state > 0) YieldProcessor();
     }
 
-  private:
+private:
     static LONGLONG Now() {
         LARGE_INTEGER count;
         QueryPerformanceCounter(&count);
@@ -67,10 +67,9 @@ class SystemClock : public MetronomeClock {
 };
 
 class WindowOutput : public MetronomeOutput {
-  public:
+public:
     void Click(int slot) override {
-        if (app.main_window)
-            PostMessageW(app.main_window, WM_APP_METRONOME_CLICK, static_cast<WPARAM>(slot), 0);
+        if (app.main_window) PostMessageW(app.main_window, WM_APP_METRONOME_CLICK, static_cast<WPARAM>(slot), 0);
     }
     void Invalidate() override { InvalidateDrawingArea(); }
 };
@@ -120,8 +119,7 @@ void StartMetronome() {
     InvalidateDrawingArea();
     // Set first: the worker runs while it is positive, possibly before the handle is back here.
     app.worker_state = 1;
-    worker_thread =
-        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, MetronomeWorker, nullptr, 0, nullptr));
+    worker_thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, MetronomeWorker, nullptr, 0, nullptr));
     if (!worker_thread) app.worker_state = 0;
 }
 

@@ -26,16 +26,11 @@ struct Figure {
 Figure FigureFor(int n) {
     using namespace metronome_tables;
     switch (n) {
-        case 3:
-            return {kConductThree, 3};
-        case 4:
-            return {kConductFour, 4};
-        case 5:
-            return {kConductFive, 5};
-        case 6:
-            return {kConductSix, 6};
-        default:
-            return {kConductTwo, 2};
+        case 3: return {kConductThree, 3};
+        case 4: return {kConductFour, 4};
+        case 5: return {kConductFive, 5};
+        case 6: return {kConductSix, 6};
+        default: return {kConductTwo, 2};
     }
 }
 
@@ -64,8 +59,7 @@ void AddDigits(std::vector<MetronomeDraw>& out, const std::vector<std::array<int
 
 void AddPendulum(std::vector<MetronomeDraw>& out, const MetronomeView& v) {
     int p = ClampRod(v.rod_position);
-    out.push_back(
-        MetronomeDraw::Keyed(kImageRodFirst + p, metronome_tables::kRod[p][0], metronome_tables::kRod[p][1]));
+    out.push_back(MetronomeDraw::Keyed(kImageRodFirst + p, metronome_tables::kRod[p][0], metronome_tables::kRod[p][1]));
     std::array<int, 2> w = metronome_tables::WeightSpot(p, v.tempo, v.power_on);
     out.push_back(MetronomeDraw::Keyed(kImageWeightFirst + p, w[0], w[1]));
 }
@@ -78,13 +72,12 @@ void AddConductorLines(std::vector<MetronomeDraw>& out, const MetronomeView& v) 
     out.push_back(MetronomeDraw::Line(kConductorFigureColour, kConductorPenWidth, whole));
     // Beats already conducted in this bar stay traced, unless the figure is to show only the current one.
     for (int i = 0; v.conductor_line != 1 && i < n && i != v.beat_index; ++i) {
-        out.push_back(MetronomeDraw::Line(kConductorTraceColour, kConductorPenWidth,
-                                          {OnScreen(figure.points[2 * i]), OnScreen(figure.points[2 * i + 1]),
-                                           OnScreen(figure.points[2 * i + 2])}));
+        out.push_back(MetronomeDraw::Line(
+            kConductorTraceColour, kConductorPenWidth,
+            {OnScreen(figure.points[2 * i]), OnScreen(figure.points[2 * i + 1]), OnScreen(figure.points[2 * i + 2])}));
     }
     for (const auto& s : CurrentBeatTrace(v.beat_no, v.beat_index, v.rod_position, v.tempo)) {
-        out.push_back(
-            MetronomeDraw::Line(kConductorTraceColour, kConductorPenWidth, {{s[0], s[1]}, {s[2], s[3]}}));
+        out.push_back(MetronomeDraw::Line(kConductorTraceColour, kConductorPenWidth, {{s[0], s[1]}, {s[2], s[3]}}));
     }
 }
 
@@ -107,8 +100,8 @@ int AddBallRow(std::vector<MetronomeDraw>& out, const MetronomeView& v) {
         } else {
             frame = frame ? 0 : 1;  // the ball turns from paint to paint while it moves
             BallPose pose = BallPoseFor(v.rod_position, v.tempo, v.shadow_width, v.shadow_height);
-            out.push_back(MetronomeDraw::Scaled(kImageShadow, x + pose.shadow_x_offset, kShadowRunY,
-                                                pose.shadow_width, pose.shadow_height));
+            out.push_back(MetronomeDraw::Scaled(kImageShadow, x + pose.shadow_x_offset, kShadowRunY, pose.shadow_width,
+                                                pose.shadow_height));
             out.push_back(MetronomeDraw::Opaque(kImageBallFirst + frame, x, pose.ball_y));
         }
     }
@@ -197,8 +190,7 @@ BallPose BallPoseFor(int rod_position, int tempo, int shadow_width, int shadow_h
         divisor = u < 70 ? 1 : (u < 140 ? 2 : 3);
         pose.ball_y = 570 - t;
     }
-    pose.shadow_x_offset =
-        divisor == 1 ? 0 : (divisor == 2 ? (shadow_width / 2) / 2 : (2 * shadow_width / 3) / 2);
+    pose.shadow_x_offset = divisor == 1 ? 0 : (divisor == 2 ? (shadow_width / 2) / 2 : (2 * shadow_width / 3) / 2);
     pose.shadow_width = shadow_width / divisor;
     pose.shadow_height = shadow_height / divisor;
     return pose;
@@ -285,15 +277,12 @@ MetronomeScreen MetronomeScreenItems(const MetronomeView& v) {
                 out.push_back(MetronomeDraw::Opaque(kImageConductor, 0, 130));
             }
             break;
-        case kKindBall:
-            screen.ball_frame = AddBallRow(out, v);
-            break;
+        case kKindBall: screen.ball_frame = AddBallRow(out, v); break;
         default: {
             int cells = CellCount(v.beat_no);
             for (int i = 0; i < cells; ++i) {
                 bool lit = v.power_on && i == v.beat_index;
-                out.push_back(
-                    MetronomeDraw::Opaque(lit ? kImageSignalOn : kImageSignalOff, CellX(cells, i), kCellY));
+                out.push_back(MetronomeDraw::Opaque(lit ? kImageSignalOn : kImageSignalOff, CellX(cells, i), kCellY));
             }
         }
     }

@@ -10,7 +10,6 @@
 
 namespace {
 
-
 MetronomeView CurrentView() {
     MetronomeView v;
     v.kind = app.metronome_kind;
@@ -45,18 +44,12 @@ void DrawMetronomeScreen(HDC memory) {
     app.ball_frame = screen.ball_frame;
     for (const MetronomeDraw& item : screen.items) {
         switch (item.kind) {
-            case MetronomeDraw::kKeyed:
-                DrawImageKeyed(item.id, item.x, item.y, memory);
-                break;
-            case MetronomeDraw::kOpaque:
-                DrawImageOpaque(item.id, item.x, item.y, memory);
-                break;
+            case MetronomeDraw::kKeyed: DrawImageKeyed(item.id, item.x, item.y, memory); break;
+            case MetronomeDraw::kOpaque: DrawImageOpaque(item.id, item.x, item.y, memory); break;
             case MetronomeDraw::kScaled:
                 DrawImageScaled(item.id, item.x, item.y, item.width, item.height, memory);
                 break;
-            case MetronomeDraw::kLine:
-                DrawLine(memory, item);
-                break;
+            case MetronomeDraw::kLine: DrawLine(memory, item); break;
         }
     }
 }

@@ -61,7 +61,9 @@ constexpr SwingRange SwingFor(int tempo) {
 constexpr std::array<int, 7> kBeatsPerBar = {2, 2, 3, 4, 5, 6, 0};
 constexpr std::array<int, 7> kBarDigit = {0, 2, 3, 4, 5, 6, 0};
 
-constexpr int BeatsPerBar(int beat_no) { return (beat_no >= 0 && beat_no <= 6) ? kBeatsPerBar[beat_no] : 2; }
+constexpr int BeatsPerBar(int beat_no) {
+    return (beat_no >= 0 && beat_no <= 6) ? kBeatsPerBar[beat_no] : 2;
+}
 
 // Conductor figures for bars of 2..6 beats: 2n + 1 points in pattern units, a point (x, y) drawn at
 // (2x, 2y + 120); beat i runs from point 2i through 2i + 1 to 2i + 2.
@@ -70,12 +72,12 @@ struct Point {
 };
 constexpr Point kConductTwo[] = {{80, 24}, {178, 166}, {273, 19}, {159, 164}, {58, 13}};
 constexpr Point kConductThree[] = {{162, 5}, {100, 164}, {37, 67}, {158, 161}, {276, 67}, {217, 161}, {170, 24}};
-constexpr Point kConductFour[] = {{163, 7},  {164, 162}, {141, 65}, {100, 161}, {39, 68},
-                                  {152, 159}, {286, 60}, {228, 157}, {171, 23}};
-constexpr Point kConductFive[] = {{158, 7},   {159, 159}, {135, 40}, {84, 158},  {15, 66}, {168, 158},
-                                  {167, 98},  {218, 156}, {302, 66}, {169, 154}, {169, 20}};
-constexpr Point kConductSix[] = {{154, 6},   {155, 163}, {151, 43}, {103, 159}, {76, 89},   {44, 159}, {12, 88},
-                                 {164, 165}, {164, 86},  {210, 156}, {293, 88}, {262, 157}, {161, 20}};
+constexpr Point kConductFour[] = {{163, 7},   {164, 162}, {141, 65},  {100, 161}, {39, 68},
+                                  {152, 159}, {286, 60},  {228, 157}, {171, 23}};
+constexpr Point kConductFive[] = {{158, 7},  {159, 159}, {135, 40}, {84, 158},  {15, 66}, {168, 158},
+                                  {167, 98}, {218, 156}, {302, 66}, {169, 154}, {169, 20}};
+constexpr Point kConductSix[] = {{154, 6},   {155, 163}, {151, 43},  {103, 159}, {76, 89},   {44, 159}, {12, 88},
+                                 {164, 165}, {164, 86},  {210, 156}, {293, 88},  {262, 157}, {161, 20}};
 
 }  // namespace metronome_tables
 

@@ -34,7 +34,9 @@ PictureImage image_info = {};
 HPALETTE palette = nullptr;
 HBITMAP bitmap = nullptr;
 
-COLORREF PaletteRgb(const Rgb& c) { return 0x02000000 | RGB(c.r, c.g, c.b); }
+COLORREF PaletteRgb(const Rgb& c) {
+    return 0x02000000 | RGB(c.r, c.g, c.b);
+}
 
 void FillArea(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
     FillSolid(dc, RECT{left, top, right, bottom}, colour);
@@ -117,7 +119,9 @@ void DrawStrip() {
 
 }  // namespace
 
-void BuildSpectrumColours(int palette_no) { colours = BuildSpectrumColourTable(palette_no); }
+void BuildSpectrumColours(int palette_no) {
+    colours = BuildSpectrumColourTable(palette_no);
+}
 
 void CreateSpectrumResources(HDC window_dc) {
     ReleaseSpectrumResources();
@@ -161,15 +165,21 @@ void RebuildSpectrumDisplay() {
     DrawStrip();
 }
 
-void FreeSpectrumPicture() { picture.reset(); }
+void FreeSpectrumPicture() {
+    picture.reset();
+}
 
 SpectrumPicture& CurrentSpectrumPicture() {
     if (!picture) picture = std::make_unique<SpectrumPicture>();
     return *picture;
 }
 
-HPALETTE SpectrumPalette() { return palette; }
-HBITMAP SpectrumBitmap() { return bitmap; }
+HPALETTE SpectrumPalette() {
+    return palette;
+}
+HBITMAP SpectrumBitmap() {
+    return bitmap;
+}
 
 void DrawSpectrumBars(HDC memory) {
     if (!picture) return;

@@ -11,10 +11,10 @@ constexpr int kGridColumns[] = {88, 176, 264};
 constexpr int kOscilloscopeGridRows[] = {100, 120, 140};
 
 Rgb GroupZeroColour(int index) {
-    static const Rgb kFixed[16] = {{0, 0, 0},     {0, 32, 32},   {32, 32, 32},  {255, 0, 255},
-                                   {0, 255, 85},  {0, 255, 255}, {255, 255, 0}, {255, 255, 255},
-                                   {64, 64, 64},  {0, 0, 128},   {128, 0, 0},   {128, 0, 128},
-                                   {0, 128, 0},   {0, 128, 128}, {128, 128, 0}, {192, 192, 192}};
+    static const Rgb kFixed[16] = {{0, 0, 0},    {0, 32, 32},   {32, 32, 32},  {255, 0, 255},
+                                   {0, 255, 85}, {0, 255, 255}, {255, 255, 0}, {255, 255, 255},
+                                   {64, 64, 64}, {0, 0, 128},   {128, 0, 0},   {128, 0, 128},
+                                   {0, 128, 0},  {0, 128, 128}, {128, 128, 0}, {192, 192, 192}};
     if (index < 16) return kFixed[index];
     int k = index % 16;
     auto step = static_cast<uint8_t>(15 + 16 * k);
@@ -36,9 +36,13 @@ SpectrumColours BuildSpectrumColourTable(int group) {
     return colours;
 }
 
-SpectrumPicture::SpectrumPicture() { DrawGrid(); }
+SpectrumPicture::SpectrumPicture() {
+    DrawGrid();
+}
 
-void SpectrumPicture::Clear() { pixels_.fill(kBackgroundIndex); }
+void SpectrumPicture::Clear() {
+    pixels_.fill(kBackgroundIndex);
+}
 
 void SpectrumPicture::DrawGrid() {
     std::memset(Row(0), kBackgroundIndex, static_cast<size_t>(kBarRows) * kPictureWidth);

@@ -18,7 +18,7 @@ constexpr int kPaletteSize = 64;
 constexpr uint8_t kBackgroundIndex = 0;
 constexpr uint8_t kGridRowIndex = 1;
 constexpr uint8_t kGridColumnIndex = 2;
-constexpr uint8_t kBarBaseIndex = 32;   // bars shade 32..63 from bottom to top
+constexpr uint8_t kBarBaseIndex = 32;  // bars shade 32..63 from bottom to top
 constexpr uint8_t kHistoryBaseIndex = 16;
 
 struct Rgb {

@@ -34,9 +34,9 @@ struct TuningDialog {
 TuningDialog open_dialog;
 
 HWND CreateNoteCombo(HWND dialog, int row) {
-    HWND combo = CreateWindowExW(0, WC_COMBOBOXEXW, L"", 0x50000003, kComboX, kComboTop + kRowStep * row, 60, 200,
-                                 dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TUNING_COMBO)),
-                                 app.instance, nullptr);
+    HWND combo =
+        CreateWindowExW(0, WC_COMBOBOXEXW, L"", 0x50000003, kComboX, kComboTop + kRowStep * row, 60, 200, dialog,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TUNING_COMBO)), app.instance, nullptr);
     for (int i = 0; i < 12; ++i) {
         std::wstring name(NoteNameList()[i], NoteNameList()[i] + std::char_traits<char>::length(NoteNameList()[i]));
         COMBOBOXEXITEMW item = {};
@@ -85,7 +85,10 @@ INT_PTR CALLBACK TuningDialogProc(HWND dialog, UINT message, WPARAM wparam, LPAR
                     ResetTuningSelections(app, open_dialog.instrument);
                     SelectNames(NameSelections(app, open_dialog.instrument));
                     break;
-                case IDOK: ConfirmTuning(); DestroyWindow(dialog); break;
+                case IDOK:
+                    ConfirmTuning();
+                    DestroyWindow(dialog);
+                    break;
                 case IDCANCEL: DestroyWindow(dialog); break;
             }
             return TRUE;

@@ -4,8 +4,7 @@
 #include "app/settings.h"
 
 const std::array<const char*, 12>& NoteNameList() {
-    static const std::array<const char*, 12> names = {"C", "Db", "D", "Eb", "E", "F",
-                                                      "Gb", "G", "Ab", "A", "Bb", "B"};
+    static const std::array<const char*, 12> names = {"C", "Db", "D", "Eb", "E", "F", "Gb", "G", "Ab", "A", "Bb", "B"};
     return names;
 }
 

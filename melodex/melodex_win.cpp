@@ -51,13 +51,17 @@ BYTE StartMelodex() {
     return static_cast<BYTE>(running.load());
 }
 
-void StopMelodex() { engine.Stop(); }
+void StopMelodex() {
+    engine.Stop();
+}
 
-BYTE GetMelodexStatus() { return static_cast<BYTE>(running.load()); }
+BYTE GetMelodexStatus() {
+    return static_cast<BYTE>(running.load());
+}
 
 void MelodexProc(LPARAM header, int flag) {
     if (!frame_ready || !running || !header) return;
     NoBacklog none;
-    engine.OnData(WaveInDevice::SamplesOf(header), none,
-                  [flag](const int16_t* frame) { AnalyseFrame(frame, flag == 0); }, [] {});
+    engine.OnData(
+        WaveInDevice::SamplesOf(header), none, [flag](const int16_t* frame) { AnalyseFrame(frame, flag == 0); }, [] {});
 }

@@ -19,10 +19,14 @@ int Usage() {
 }
 
 bool ParseMode(const char* text, OfflineDetector& mode) {
-    if (std::strcmp(text, "note") == 0) mode = OfflineDetector::kNote;
-    else if (std::strcmp(text, "frequency") == 0) mode = OfflineDetector::kFrequency;
-    else if (std::strcmp(text, "tuner") == 0) mode = OfflineDetector::kTuner;
-    else return false;
+    if (std::strcmp(text, "note") == 0)
+        mode = OfflineDetector::kNote;
+    else if (std::strcmp(text, "frequency") == 0)
+        mode = OfflineDetector::kFrequency;
+    else if (std::strcmp(text, "tuner") == 0)
+        mode = OfflineDetector::kTuner;
+    else
+        return false;
     return true;
 }
 
@@ -63,6 +67,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("time_s,note,name,frequency_hz,cents\n");
-    AnalyseRecording(mono, rate, options, [](const OfflineRow& row) { std::printf("%s\n", FormatOfflineRow(row).c_str()); });
+    AnalyseRecording(mono, rate, options,
+                     [](const OfflineRow& row) { std::printf("%s\n", FormatOfflineRow(row).c_str()); });
     return 0;
 }

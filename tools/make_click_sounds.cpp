@@ -38,8 +38,8 @@ std::vector<std::int16_t> Synthesize(const Click& click) {
         const double colour = 0.25 * std::exp(-ms / 3.0) * std::sin(2 * kPi * 2.7 * click.hz * t);
         // The last millisecond fades to silence, so the end doesn't click either.
         const double tail = std::fmin(1.0, (frames - i) / (ToneRate / 1000.0));
-        const auto value = static_cast<std::int16_t>(
-            std::lround(32767 * click.amplitude * attack * tail * (body + colour) / 1.25));
+        const auto value =
+            static_cast<std::int16_t>(std::lround(32767 * click.amplitude * attack * tail * (body + colour) / 1.25));
         samples.push_back(value);
         samples.push_back(value);
     }

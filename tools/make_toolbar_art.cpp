@@ -112,8 +112,7 @@ void Fill(Canvas& c, const Shape& shape, const Colour& colour, double opacity = 
 }
 
 // Hand-placed pixels: each character of `rows` that appears in `inks` paints one pixel at (x0, y0) + offset.
-void Sprite(Canvas& c, int x0, int y0, const std::vector<std::string>& rows,
-            const std::map<char, Colour>& inks) {
+void Sprite(Canvas& c, int x0, int y0, const std::vector<std::string>& rows, const std::map<char, Colour>& inks) {
     for (size_t j = 0; j < rows.size(); ++j) {
         for (size_t i = 0; i < rows[j].size(); ++i) {
             auto it = inks.find(rows[j][i]);
@@ -218,8 +217,7 @@ Shape Intersect(Shape a, Shape b) {
 
 // The rim of a rounded rectangle, `t` wide.
 Shape RoundFrame(double x0, double y0, double x1, double y1, double r, double t) {
-    return Minus(RoundRect(x0, y0, x1, y1, r),
-                 RoundRect(x0 + t, y0 + t, x1 - t, y1 - t, std::max(0.0, r - t)));
+    return Minus(RoundRect(x0, y0, x1, y1, r), RoundRect(x0 + t, y0 + t, x1 - t, y1 - t, std::max(0.0, r - t)));
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -294,8 +292,7 @@ void MetronomeGlyph(Canvas& c, bool active) {
     if (active) ActiveTile(c);
     // Pyramid body with a lighter front panel and a darker base.
     Fill(c, Polygon({{{6, 1}, {11, 1}, {14.5, 14}, {2.5, 14}}}), pal::kWoodDark);
-    Fill(c, Polygon({{{6.7, 2}, {10.3, 2}, {13.4, 13}, {3.6, 13}}}),
-         VGradient(pal::kWoodLight, pal::kWood, 2, 13));
+    Fill(c, Polygon({{{6.7, 2}, {10.3, 2}, {13.4, 13}, {3.6, 13}}}), VGradient(pal::kWoodLight, pal::kWood, 2, 13));
     Fill(c, Polygon({{{7, 3}, {10, 3}, {11, 10}, {6, 10}}}), pal::kCream);
     Fill(c, Rect(4, 11, 13, 13), pal::kWoodDark, 0.6);
     // Pendulum swung to the right, with its weight; the pivot sits on column 8.
@@ -415,8 +412,7 @@ Canvas DrawIcon(int size) {
 
     // Tile with a soft shadow below it and a gloss on its upper half.
     Fill(c, RoundRect(S(2), S(3.5), S(46), S(47), S(9)), Rgb(0x000000), 0.28);
-    Fill(c, RoundRect(S(2), S(1.5), S(46), S(45.5), S(9)),
-         VGradient(Rgb(0x3C86E6), Rgb(0x123A86), S(1), S(46)));
+    Fill(c, RoundRect(S(2), S(1.5), S(46), S(45.5), S(9)), VGradient(Rgb(0x3C86E6), Rgb(0x123A86), S(1), S(46)));
     Fill(c, RoundFrame(S(2), S(1.5), S(46), S(45.5), S(9), std::max(1.0, S(1.5))), Rgb(0x0C2B66), 0.8);
     Fill(c, Intersect(RoundRect(S(3.5), S(3), S(44.5), S(44), S(8)), Ellipse(S(24), S(2), S(30), S(17), 0)),
          pal::kWhite, 0.14);
@@ -451,8 +447,7 @@ Canvas DrawIcon(int size) {
     for (double r : {11.0, 16.5}) {
         Shape right = Arc(wx, wy, S(r), S(r + 2.4), -38, 38);
         Shape left = Arc(wx, wy, S(r), S(r + 2.4), 142, 218);
-        Fill(c, Union(left, right), VGradient(pal::kGreenLight, Rgb(0x2FD06A), S(4), S(28)),
-             r < 12 ? 1.0 : 0.75);
+        Fill(c, Union(left, right), VGradient(pal::kGreenLight, Rgb(0x2FD06A), S(4), S(28)), r < 12 ? 1.0 : 0.75);
     }
 
     // Tuning fork: two prongs joined by a U, and a stem with a knob.
@@ -463,10 +458,8 @@ Canvas DrawIcon(int size) {
         double t = std::fmod(std::abs(x - fx) + 100 * prong, prong) / prong;  // shade across each bar
         return Mix(metal_hi, metal_lo, x < fx ? t * 0.8 : 0.3 + t * 0.7);
     };
-    Shape prongs =
-        Union(Rect(fx - gap - prong, top, fx - gap, bend), Rect(fx + gap, top, fx + gap + prong, bend));
-    Shape tips =
-        Union(Circle(fx - gap - prong / 2, top, prong / 2), Circle(fx + gap + prong / 2, top, prong / 2));
+    Shape prongs = Union(Rect(fx - gap - prong, top, fx - gap, bend), Rect(fx + gap, top, fx + gap + prong, bend));
+    Shape tips = Union(Circle(fx - gap - prong / 2, top, prong / 2), Circle(fx + gap + prong / 2, top, prong / 2));
     Shape u = Intersect(Arc(fx, bend, gap, gap + prong, 180, 360), Rect(0, bend, size, size));
     Shape stem = Union(Rect(fx - S(1.8), bend + gap, fx + S(1.8), stem_end - S(2)),
                        RoundRect(fx - S(2.8), stem_end - S(6), fx + S(2.8), stem_end, S(2)));

@@ -167,8 +167,7 @@ Image PowerButton(bool on) {
 void Plate(Canvas& c, double x0, double y0, double x1, double y1, bool on) {
     if (on) {
         Fill(c, RoundRect(x0, y0, x1, y1, 6), pal::kEdge);
-        Fill(c, RoundRect(x0 + 1.3, y0 + 1.3, x1 - 1.3, y1 - 1.3, 4.8),
-             VGrad(pal::kPaper, pal::kCream, y0, y1));
+        Fill(c, RoundRect(x0 + 1.3, y0 + 1.3, x1 - 1.3, y1 - 1.3, 4.8), VGrad(pal::kPaper, pal::kCream, y0, y1));
     } else {
         Fill(c, RoundRect(x0, y0, x1, y1, 6), Hex(0xA9B0BA));
         Fill(c, RoundRect(x0 + 1.2, y0 + 1.2, x1 - 1.2, y1 - 1.2, 4.9), Hex(0xC5CAD1));
@@ -187,8 +186,7 @@ void InstrumentIcon(Canvas& c, int which, double x, double y, bool on) {
     if (which == 3) {  // shamisen: small square drum, long slim neck
         Fill(c, turn(Capsule(cx, y - 3, cx, y + 17, 2.2)), neck);
         Fill(c, turn(RoundRect(cx - 6.5, y + 14, cx + 6.5, y + 27, 2.5)), dark);
-        Fill(c, turn(RoundRect(cx - 5.2, y + 15.3, cx + 5.2, y + 25.7, 1.8)),
-             on ? pal::kCream : Hex(0xDADDE2));
+        Fill(c, turn(RoundRect(cx - 5.2, y + 15.3, cx + 5.2, y + 25.7, 1.8)), on ? pal::kCream : Hex(0xDADDE2));
         Fill(c, turn(Capsule(cx - 1.5, y - 4, cx + 1.5, y - 4, 2.6)), neck);
         return;
     }
@@ -295,15 +293,13 @@ Image AccidentalSwitch(bool sharp) {
 
 Image LargeDigit(int d) {
     Canvas c(kLargeW, kLargeH);
-    Fill(c, Text(std::string(1, char('0' + d)), kLargeW / 2.0, kLargeBase, kLargeDigit, Align::kCentre),
-         pal::kInk);
+    Fill(c, Text(std::string(1, char('0' + d)), kLargeW / 2.0, kLargeBase, kLargeDigit, Align::kCentre), pal::kInk);
     return Keyed(c, pal::kShared);
 }
 
 Image SmallDigit(int d) {
     Canvas c(kSmallW, kSmallH);
-    Fill(c, Text(std::string(1, char('0' + d)), kSmallW / 2.0, kSmallBase, kSmallDigit, Align::kCentre),
-         pal::kInk);
+    Fill(c, Text(std::string(1, char('0' + d)), kSmallW / 2.0, kSmallBase, kSmallDigit, Align::kCentre), pal::kInk);
     return Keyed(c, pal::kShared);
 }
 
@@ -363,12 +359,8 @@ Image TargetLabel() {
     Fill(c, Text("TARGET", right, mid + kLabel.cap / 2, kLabel, Align::kRight), pal::kSlate);
     double x = right - TextWidth("TARGET", kLabel) - 26;
     Fill(c,
-         Polygon({{x, mid - 3},
-                  {x + 4, mid - 3},
-                  {x + 9, mid - 7.5},
-                  {x + 9, mid + 7.5},
-                  {x + 4, mid + 3},
-                  {x, mid + 3}}),
+         Polygon(
+             {{x, mid - 3}, {x + 4, mid - 3}, {x + 9, mid - 7.5}, {x + 9, mid + 7.5}, {x + 4, mid + 3}, {x, mid + 3}}),
          pal::kBlue);
     for (double r : {5.0, 9.0}) {
         std::vector<Pt> arc;
@@ -439,8 +431,7 @@ Canvas MeterFace() {
     Fill(c, Outline(RoundRect(1.5, 1.5, kFaceW - 1.5, kFaceH - 1.5, 14.5), 1), Hex(0x6B7584), 0.8);
     Fill(c, RoundRect(6, 6, kFaceW - 6, kFaceH - 6, 10), Hex(0x0F1318));
     Fill(c, RoundRect(7, 7, kFaceW - 7, kFaceH - 7, 9), VGrad(Hex(0xFDFAF1), Hex(0xF0E7D2), 7, kFaceH - 7));
-    Fill(c, Intersect(RoundRect(7, 7, kFaceW - 7, kFaceH - 7, 9), Rect(0, 0, kFaceW, 11)), Hex(0x8F8676),
-         0.25);
+    Fill(c, Intersect(RoundRect(7, 7, kFaceW - 7, kFaceH - 7, 9), Rect(0, 0, kFaceW, 11)), Hex(0x8F8676), 0.25);
 
     const ScaleEllipse s = FitScale();
     // Zones: red beyond 30 cents, green within the lamp's in-tune range.
@@ -515,9 +506,7 @@ struct BodyCanvas {
     BodyCanvas(int w, int h) : c(w, h, pal::kWhite) {
         c.screen_x = kBodyX, c.screen_y = kBodyY, c.block_shading = true;
     }
-    void Put(const Shape& s, const Paint& p, double o = 1.0) {
-        Fill(c, Move(s, -kBodyX, -kBodyY), MovePaint(p), o);
-    }
+    void Put(const Shape& s, const Paint& p, double o = 1.0) { Fill(c, Move(s, -kBodyX, -kBodyY), MovePaint(p), o); }
     void Put(const Shape& s, Col k, double o = 1.0) { Put(s, Solid(k), o); }
     static Paint MovePaint(const Paint& p) {
         return [p](double x, double y) { return p(x + kBodyX, y + kBodyY); };
@@ -527,9 +516,8 @@ struct BodyCanvas {
 // A trapezoid centred on x = cx from y0 (half-width h0) to y1 (half-width h1) with rounded corners.
 Shape Trapezoid(double cx, double y0, double h0, double y1, double h1, double round) {
     double k = round;
-    return Grow(
-        Polygon({{cx - h0 + k, y0 + k}, {cx + h0 - k, y0 + k}, {cx + h1 - k, y1 - k}, {cx - h1 + k, y1 - k}}),
-        k);
+    return Grow(Polygon({{cx - h0 + k, y0 + k}, {cx + h0 - k, y0 + k}, {cx + h1 - k, y1 - k}, {cx - h1 + k, y1 - k}}),
+                k);
 }
 
 // Wood with a soft grain: stripes that drift with height, darker toward the sides.
@@ -578,8 +566,7 @@ Image MetronomeBody() {
     // Slot below the pivot where the pendulum runs into the case, and the pivot boss.
     b.Put(RoundRect(cx - 6, 396, cx + 6, 428, 6), Hex(0x3A2312));
     b.Put(Circle(cx, kRodPivotY, 12.5), Hex(0x3E2A12));
-    b.Put(Circle(cx, kRodPivotY, 11),
-          RadialGrad(pal::kBrassLight, pal::kBrassDark, cx - 4, kRodPivotY - 4, 15));
+    b.Put(Circle(cx, kRodPivotY, 11), RadialGrad(pal::kBrassLight, pal::kBrassDark, cx - 4, kRodPivotY - 4, 15));
     b.Put(Circle(cx, kRodPivotY, 3.2), Hex(0x3A2A10));
     // Feet.
     for (double fx : {cx - 205, cx + 175}) b.Put(RoundRect(fx, 460, fx + 30, 467, 3), Hex(0x2C1A0C));
@@ -695,8 +682,7 @@ Image ConductorPicture() {
         Pt p = at(2 * beat + 1);
         Fill(c, Circle(p[0], p[1], 5.5), beat == 0 ? pal::kBlue : pal::kSlate);
         double nx = p[0] + off[beat][0], ny = p[1] + off[beat][1];
-        Fill(c, TextCentred(std::to_string(beat + 1), nx, ny, {13, 2.8, 0.2}),
-             beat == 0 ? pal::kBlue : pal::kSlate);
+        Fill(c, TextCentred(std::to_string(beat + 1), nx, ny, {13, 2.8, 0.2}), beat == 0 ? pal::kBlue : pal::kSlate);
     }
     // Baton resting in the lower right: slim white stick with a dark edge, cork grip.
     const double bx0 = 604, by0 = 322, bx1 = 486, by1 = 226;
@@ -769,8 +755,7 @@ Image Football(int frame) {
                     std::abs(d2(v[i], v[k]) - edge2) > 1e-6)
                     continue;
                 Vec3 n = Norm({v[i].x + v[j].x + v[k].x, v[i].y + v[j].y + v[k].y, v[i].z + v[j].z + v[k].z});
-                Vec3 q{v[i].x + (v[j].x - v[i].x) / 3, v[i].y + (v[j].y - v[i].y) / 3,
-                       v[i].z + (v[j].z - v[i].z) / 3};
+                Vec3 q{v[i].x + (v[j].x - v[i].x) / 3, v[i].y + (v[j].y - v[i].y) / 3, v[i].z + (v[j].z - v[i].z) / 3};
                 faces.push_back({n, Dot(n, q), false});
             }
         }
@@ -779,10 +764,8 @@ Image Football(int frame) {
     const double yaw = (frame == 0 ? 18.0 : 54.0) * kPi / 180, pitch = 31.7 * kPi / 180, roll = 9 * kPi / 180;
     auto rotate = [&](Vec3 p) {
         Vec3 a{p.x * std::cos(roll) - p.y * std::sin(roll), p.x * std::sin(roll) + p.y * std::cos(roll), p.z};
-        Vec3 b{a.x, a.y * std::cos(pitch) - a.z * std::sin(pitch),
-               a.y * std::sin(pitch) + a.z * std::cos(pitch)};
-        return Vec3{b.x * std::cos(yaw) + b.z * std::sin(yaw), b.y,
-                    -b.x * std::sin(yaw) + b.z * std::cos(yaw)};
+        Vec3 b{a.x, a.y * std::cos(pitch) - a.z * std::sin(pitch), a.y * std::sin(pitch) + a.z * std::cos(pitch)};
+        return Vec3{b.x * std::cos(yaw) + b.z * std::sin(yaw), b.y, -b.x * std::sin(yaw) + b.z * std::cos(yaw)};
     };
     Canvas c(100, 70, pal::kWhite);
     const double cx = 50, cy = 35, R = 34.4;
@@ -812,8 +795,7 @@ Image Football(int frame) {
             double seamWidth = 0.012 / std::max(zz, 0.25);
             if (seam < seamWidth) base = 0.36 + (base - 0.36) * seam / seamWidth;
             double diffuse = std::max(0.0, Dot(n, light)),
-                   spec = std::pow(
-                       std::max(0.0, Dot(Norm({n.x + light.x, n.y + light.y, n.z + light.z + 1}), n)), 40);
+                   spec = std::pow(std::max(0.0, Dot(Norm({n.x + light.x, n.y + light.y, n.z + light.z + 1}), n)), 40);
             double lit = std::min(1.0, base * (0.48 + 0.56 * diffuse));
             lit += (1 - lit) * spec * (pent ? 0.35 : 0.5);
             lit += (0.56 - lit) * std::pow(rr / R, 6) * 0.35;  // rim
@@ -864,8 +846,7 @@ Image SignalLamp(bool lit) {
         Fill(c, Circle(cx, cy, 30.5), RadialGrad(Hex(0x6A5034), Hex(0x2E2217), cx - 6, cy - 7, 36));
     }
     // Visor shadow over the lens's top and a glint.
-    Fill(c, Intersect(Circle(cx, cy, 30.5), Minus(Circle(cx, cy, 42), Circle(cx, cy + 7.5, 33))),
-         Hex(0x000000), 0.35);
+    Fill(c, Intersect(Circle(cx, cy, 30.5), Minus(Circle(cx, cy, 42), Circle(cx, cy + 7.5, 33))), Hex(0x000000), 0.35);
     Fill(c, Ellipse(cx - 11, cy - 13, 8.5, 4.8), pal::kPaper, lit ? 0.55 : 0.25);
     return Flatten(c, pal::kWhite);
 }

@@ -40,13 +40,10 @@ int CancelerPercent(const WaveSource& source) {
 
 WaveSource& PlaySourceFor(int play_kind) {
     switch (play_kind) {
-        case kPlayTone:
-            return tone_source;
+        case kPlayTone: return tone_source;
         case kPlayAnalysis:
-        case kPlayCanceler:
-            return stream_source;
-        default:
-            return click_ring;
+        case kPlayCanceler: return stream_source;
+        default: return click_ring;
     }
 }
 
@@ -57,13 +54,11 @@ int CopyClickIntoRing(const WaveSource& sound, WaveSource& ring, bool append) {
         ring.readPos = ring.buffer;
     }
     // Bytes of another format would play as noise in the ring's format.
-    if (sound.bitsPerSample != ClickBits || sound.sampleRate != ClickRate ||
-        sound.channels != ClickChannels) {
+    if (sound.bitsPerSample != ClickBits || sound.sampleRate != ClickRate || sound.channels != ClickChannels) {
         return -1;
     }
     const std::uint32_t length = std::min(sound.bytesToQueue, ring.bufferBytes);
-    const std::uint32_t before_end =
-        static_cast<std::uint32_t>(ring.buffer + ring.bufferBytes - ring.readPos);
+    const std::uint32_t before_end = static_cast<std::uint32_t>(ring.buffer + ring.bufferBytes - ring.readPos);
     const std::uint32_t first = std::min(length, before_end);
     std::memcpy(ring.readPos, sound.buffer, first);
     std::memcpy(ring.buffer, sound.buffer + first, length - first);
@@ -104,8 +99,7 @@ int PlaybackEngine::Open(const DeviceFormat& format, HWND__* owner) {
 // The play volume set while the device was closed takes effect when it opens; with no start-up
 // volume the device offers no volume control, so nothing is given to it.
 void PlaybackEngine::ApplyPlayVolume() {
-    if (state_.saved_play_volume != 0 && state_.play_volume != last_volume_)
-        SetPlayVolume(state_.play_volume);
+    if (state_.saved_play_volume != 0 && state_.play_volume != last_volume_) SetPlayVolume(state_.play_volume);
 }
 
 int PlaybackEngine::OpenSharedDevice(HWND__* owner) {
@@ -305,13 +299,11 @@ bool PlaybackEngine::SeekAndRestart(WaveSource& stream, int direction, int ms, H
     const std::uint32_t played = stream.totalBytes - std::min(stream.bytesToQueue, stream.totalBytes);
     std::uint64_t target = 0;
     if (direction > 0) {
-        const std::uint64_t d =
-            SeekDistance(stream.sampleRate, stream.channels, stream.bitsPerSample, ms, false);
+        const std::uint64_t d = SeekDistance(stream.sampleRate, stream.channels, stream.bitsPerSample, ms, false);
         if (stream.bytesToQueue <= d) return false;
         target = played + d;
     } else if (direction < 0) {
-        const std::uint64_t d =
-            SeekDistance(stream.sampleRate, stream.channels, stream.bitsPerSample, ms, true);
+        const std::uint64_t d = SeekDistance(stream.sampleRate, stream.channels, stream.bitsPerSample, ms, true);
         if (played > d) target = played - d;
     }
     if (!SeekWaveStream(stream, static_cast<std::uint32_t>(target)) ||

@@ -50,7 +50,7 @@ struct DeviceFormat {
 
 // The output device as the engine sees it; buffers are named by their index 0..7.
 class OutputDevice {
-  public:
+public:
     virtual ~OutputDevice() = default;
     // Opens the default output; the buffers it plays come back to `owner`, the window that
     // refills them. False when it can't be opened.
@@ -71,7 +71,7 @@ class OutputDevice {
 // What the engine tells the rest of the program. Each end notice is sent once, after the device
 // has been closed and play_kind has gone back to 0.
 class PlaybackEvents {
-  public:
+public:
     virtual ~PlaybackEvents() = default;
     // "Cannot open playing device", over `owner`.
     virtual void DeviceUnavailable(HWND__* owner) = 0;
@@ -85,7 +85,7 @@ class PlaybackEvents {
 
 // The metronome's half of a click: it owns the sounds, the engine owns the device.
 class ClickSounds {
-  public:
+public:
     virtual ~ClickSounds() = default;
     // Copies click `index` into the click ring, at its readPos when `append`, otherwise at the
     // ring's start (readPos moves there); readPos then marks the click's first byte and
@@ -100,12 +100,12 @@ int CopyClickIntoRing(const WaveSource& sound, WaveSource& ring, bool append);
 
 // ClickSounds over an array of loaded sounds (the metronome's slots).
 class SlotClickSounds : public ClickSounds {
-  public:
+public:
     SlotClickSounds(const WaveSource* slots, int slot_count, WaveSource& ring)
         : slots_(slots), slot_count_(slot_count), ring_(ring) {}
     int QueueClick(int index, bool append) override;
 
-  private:
+private:
     const WaveSource* slots_;
     int slot_count_;
     WaveSource& ring_;
@@ -117,7 +117,7 @@ class SlotClickSounds : public ClickSounds {
 std::uint64_t SeekDistance(int rate, int channels, int bits, int ms, bool backward);
 
 class PlaybackEngine {
-  public:
+public:
     // The engine keeps play_kind, playback_open, refill_busy, metronome_sounds_ready and the
     // volumes in `state`.
     PlaybackEngine(AppState& state, OutputDevice& device, PlaybackEvents& events);
@@ -172,7 +172,7 @@ class PlaybackEngine {
     int queued_at_start() const { return queued_at_start_; }
     bool in_use(int index) const { return in_use_[static_cast<std::size_t>(index)]; }
 
-  private:
+private:
     int Open(const DeviceFormat& format, HWND__* owner);
     void ApplyPlayVolume();
     // Copies the next bytes of `source` into buffer `index`, zero-padding a short last one.

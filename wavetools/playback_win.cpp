@@ -25,7 +25,7 @@ void CALLBACK OnDeviceMessage(HWAVEOUT, UINT message, DWORD_PTR instance, DWORD_
 }
 
 class WinmmDevice : public OutputDevice {
-  public:
+public:
     bool Open(const DeviceFormat& format, HWND__* owner) override {
         WAVEFORMATEX wave = {};
         wave.wFormatTag = WAVE_FORMAT_PCM;
@@ -105,7 +105,7 @@ class WinmmDevice : public OutputDevice {
         return -1;
     }
 
-  private:
+private:
     void UnprepareAll() {
         for (WAVEHDR*& header : headers_) {
             if (header && handle_) waveOutUnprepareHeader(handle_, header, sizeof(WAVEHDR));
@@ -126,7 +126,7 @@ class WinmmDevice : public OutputDevice {
 };
 
 class WindowEvents : public PlaybackEvents {
-  public:
+public:
     void DeviceUnavailable(HWND__* owner) override {
         MessageBoxW(owner, L"Cannot open playing device", nullptr, MB_OK);
     }

@@ -14,8 +14,7 @@ void PlayReferenceTone(int key, int duration_ms) {
     // playing, so it is left alone.
     if (app.play_kind != kPlayNothing || app.playback_open) return;
     WaveSource made;
-    if (MakeToneFromSettings(NoteFrequencies()[static_cast<std::size_t>(key - 1)], duration_ms, kToneSine,
-                             made) == 0) {
+    if (MakeToneFromSettings(NoteFrequencies()[static_cast<std::size_t>(key - 1)], duration_ms, kToneSine, made) == 0) {
         return;
     }
     ResetWaveSource(tone_source);

@@ -13,13 +13,21 @@ unsigned VolumeWord(int position) {
 }
 }  // namespace
 
-int ConfirmedPaletteNo(unsigned typed) { return typed <= 2 ? static_cast<int>(typed) : 2; }
+int ConfirmedPaletteNo(unsigned typed) {
+    return typed <= 2 ? static_cast<int>(typed) : 2;
+}
 
-int ConfirmedSamplingHz(unsigned typed) { return (typed >= 8000 && typed <= 44100) ? static_cast<int>(typed) : 44100; }
+int ConfirmedSamplingHz(unsigned typed) {
+    return (typed >= 8000 && typed <= 44100) ? static_cast<int>(typed) : 44100;
+}
 
 unsigned PlayVolumeFromSliders(int upper_position, int lower_position) {
     return (VolumeWord(upper_position) << 16) | VolumeWord(lower_position);
 }
 
-int UpperSliderPosition(unsigned play_volume) { return static_cast<int>((play_volume >> 16) / kVolumeStep); }
-int LowerSliderPosition(unsigned play_volume) { return static_cast<int>((play_volume & 0xFFFF) / kVolumeStep); }
+int UpperSliderPosition(unsigned play_volume) {
+    return static_cast<int>((play_volume >> 16) / kVolumeStep);
+}
+int LowerSliderPosition(unsigned play_volume) {
+    return static_cast<int>((play_volume & 0xFFFF) / kVolumeStep);
+}

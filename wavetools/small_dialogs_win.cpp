@@ -60,7 +60,10 @@ INT_PTR CALLBACK ConfigProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
                 case IDC_CONFIG_TYPE3: app.metro_move_type = LOWORD(wparam) - IDC_CONFIG_TYPE1; break;
                 case IDC_CONFIG_CLEAR_LINE: app.conductor_line = 1; break;
                 case IDC_CONFIG_KEEP_LINE: app.conductor_line = 0; break;
-                case IDOK: ConfirmConfig(dialog); DestroyWindow(dialog); break;
+                case IDOK:
+                    ConfirmConfig(dialog);
+                    DestroyWindow(dialog);
+                    break;
                 case IDCANCEL: DestroyWindow(dialog); break;
             }
             return TRUE;
@@ -134,4 +137,6 @@ void OpenPlayVolumeDialog() {
     if (!app.dialogs.play_volume) app.dialogs.play_volume = CreateOwnedDialog(IDD_PLAY_VOLUME, PlayVolumeProc);
 }
 
-void OpenAboutDialog() { app.dialogs.about = CreateOwnedDialog(IDD_ABOUT, AboutProc); }
+void OpenAboutDialog() {
+    app.dialogs.about = CreateOwnedDialog(IDD_ABOUT, AboutProc);
+}

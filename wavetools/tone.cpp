@@ -61,8 +61,7 @@ std::uint32_t MakeTone(const ToneShape& shape, WaveSource& tone) {
     // Period r covers trunc(r P) - trunc((r - 1) P) samples, so N periods cover trunc(N P); the
     // byte count bounds it, whatever the rounding.
     const std::uint64_t frame_limit = count / (2u * static_cast<std::uint32_t>(channels));
-    const auto frames =
-        std::min<std::uint64_t>(static_cast<std::uint64_t>(std::trunc(periods * period)), frame_limit);
+    const auto frames = std::min<std::uint64_t>(static_cast<std::uint64_t>(std::trunc(periods * period)), frame_limit);
 
     const double a = ToneAmplitude(shape.amplitude);
     const double step = 360.0 / period;

@@ -49,8 +49,7 @@ void InitToneDialog(HWND dialog) {
     SetDialogText(dialog, IDC_TONE_FILE, app.sine_file);
     SendItem(dialog, IDC_TONE_HZ_SLIDER, TBM_SETRANGE, TRUE, MAKELPARAM(kMinToneSliderHz, kMaxToneSliderHz));
     MoveFrequencySlider(dialog, static_cast<UINT>(std::max(app.sine_hz, 0)));
-    SendItem(dialog, IDC_TONE_AMPLITUDE_SLIDER, TBM_SETRANGE, TRUE,
-             MAKELPARAM(kMinToneAmplitude, kMaxToneAmplitude));
+    SendItem(dialog, IDC_TONE_AMPLITUDE_SLIDER, TBM_SETRANGE, TRUE, MAKELPARAM(kMinToneAmplitude, kMaxToneAmplitude));
     SendItem(dialog, IDC_TONE_AMPLITUDE_SLIDER, TBM_SETPOS, TRUE, app.sine_volume);
     SetDlgItemInt(dialog, IDC_TONE_AMPLITUDE, static_cast<UINT>(app.sine_volume), FALSE);
     if (app.play_kind == kPlayTone) ShowPlayButton(dialog, true);
@@ -60,8 +59,8 @@ void InitToneDialog(HWND dialog) {
 std::uint32_t Generate(HWND dialog, WaveSource& tone, std::int64_t& length_ms) {
     const UINT hz = DialogNumber(dialog, IDC_TONE_HZ);
     MoveFrequencySlider(dialog, hz);
-    length_ms = ToneLengthFromFields(DialogNumber(dialog, IDC_TONE_SECONDS),
-                                     DialogNumber(dialog, IDC_TONE_MILLISECONDS));
+    length_ms =
+        ToneLengthFromFields(DialogNumber(dialog, IDC_TONE_SECONDS), DialogNumber(dialog, IDC_TONE_MILLISECONDS));
     return MakeToneFromSettings(hz, static_cast<double>(length_ms), app.sine_type, tone);
 }
 
@@ -110,8 +109,8 @@ void CloseToneDialog(HWND dialog) {
 
 void OnOk(HWND dialog) {
     app.sine_hz = static_cast<int>(std::min<UINT>(DialogNumber(dialog, IDC_TONE_HZ), INT_MAX));
-    app.sampling_time_ms = ConfirmedToneLength(ToneLengthFromFields(
-        DialogNumber(dialog, IDC_TONE_SECONDS), DialogNumber(dialog, IDC_TONE_MILLISECONDS)));
+    app.sampling_time_ms = ConfirmedToneLength(
+        ToneLengthFromFields(DialogNumber(dialog, IDC_TONE_SECONDS), DialogNumber(dialog, IDC_TONE_MILLISECONDS)));
     app.sine_file = DialogText(dialog, IDC_TONE_FILE);
     CloseToneDialog(dialog);
 }
@@ -128,15 +127,9 @@ void OnSlider(HWND dialog, HWND slider) {
 
 INT_PTR CALLBACK ToneDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-        case WM_INITDIALOG:
-            InitToneDialog(dialog);
-            return TRUE;
-        case WM_DESTROY:
-            app.dialogs.sine_wave = nullptr;
-            return TRUE;
-        case WM_HSCROLL:
-            OnSlider(dialog, reinterpret_cast<HWND>(lparam));
-            return TRUE;
+        case WM_INITDIALOG: InitToneDialog(dialog); return TRUE;
+        case WM_DESTROY: app.dialogs.sine_wave = nullptr; return TRUE;
+        case WM_HSCROLL: OnSlider(dialog, reinterpret_cast<HWND>(lparam)); return TRUE;
         case WM_APP_TONE_END:
             // The same number as DM_SETDEFID, which always names a control: only ours has wParam 0.
             if (wparam != 0) return FALSE;
@@ -145,24 +138,12 @@ INT_PTR CALLBACK ToneDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
         case WM_COMMAND:
             switch (LOWORD(wparam)) {
                 case IDC_TONE_SQUARE:
-                case IDC_TONE_SINE:
-                    app.sine_type = LOWORD(wparam) - IDC_TONE_SQUARE;
-                    break;
-                case IDC_TONE_PLAY:
-                    OnPlay(dialog);
-                    break;
-                case IDC_TONE_MAKE_FILE:
-                    OnMakeFile(dialog);
-                    break;
-                case IDC_TONE_BROWSE:
-                    OnBrowse(dialog);
-                    break;
-                case IDOK:
-                    OnOk(dialog);
-                    break;
-                case IDCANCEL:
-                    CloseToneDialog(dialog);
-                    break;
+                case IDC_TONE_SINE: app.sine_type = LOWORD(wparam) - IDC_TONE_SQUARE; break;
+                case IDC_TONE_PLAY: OnPlay(dialog); break;
+                case IDC_TONE_MAKE_FILE: OnMakeFile(dialog); break;
+                case IDC_TONE_BROWSE: OnBrowse(dialog); break;
+                case IDOK: OnOk(dialog); break;
+                case IDCANCEL: CloseToneDialog(dialog); break;
             }
             return TRUE;
     }

@@ -90,8 +90,8 @@ std::int64_t FindSoundStart(WaveSource& original, std::uint32_t h) {
     if (!data) return -1;
     while (true) {
         if (h >= original.totalBytes || original.totalBytes - h < block) return -1;
-        const std::uint32_t got = ReadWaveAt(original, static_cast<std::int64_t>(original.dataOffset) + h,
-                                             data.get(), block);
+        const std::uint32_t got =
+            ReadWaveAt(original, static_cast<std::int64_t>(original.dataOffset) + h, data.get(), block);
         if (got == 0) return h;
         if (IsSoundBlock(data.get(), got)) return h;
         h += got;
@@ -108,9 +108,8 @@ int RunWithInst(CancelerJob& job, CancelerView& view, const std::atomic<int>& wo
         s.original_point_ms = 0;
         s.inst_delay_ms = 0;
     }
-    const std::int64_t found =
-        FindSoundStart(original, MsToFrameBytes(s.original_point_ms, original.sampleRate,
-                                                original.bitsPerSample, original.channels));
+    const std::int64_t found = FindSoundStart(
+        original, MsToFrameBytes(s.original_point_ms, original.sampleRate, original.bitsPerSample, original.channels));
     if (found < 0) {
         view.Message("音だしの頭が見つかりません", kErrorCaption);
         return kCancelFailed;
@@ -119,13 +118,13 @@ int RunWithInst(CancelerJob& job, CancelerView& view, const std::atomic<int>& wo
 
     // The Original from its start of sound, against the whole Inst.
     const std::uint32_t byteRate = static_cast<std::uint32_t>(original.sampleRate) * FrameBytes(original);
-    const std::uint64_t windowWanted = std::min<std::uint64_t>(
-        static_cast<std::uint64_t>(byteRate) * AlignmentWindowSeconds, original.totalBytes);
+    const std::uint64_t windowWanted =
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(byteRate) * AlignmentWindowSeconds, original.totalBytes);
     auto window = Allocate(static_cast<std::uint32_t>(windowWanted));
     auto instData = Allocate(inst.totalBytes);
     if (!window || !instData) return kCancelFailed;
-    const std::uint32_t w_bytes = ReadWaveAt(original, static_cast<std::int64_t>(original.dataOffset) + h,
-                                             window.get(), static_cast<std::uint32_t>(windowWanted));
+    const std::uint32_t w_bytes = ReadWaveAt(original, static_cast<std::int64_t>(original.dataOffset) + h, window.get(),
+                                             static_cast<std::uint32_t>(windowWanted));
     const std::uint32_t instBytes = ReadWaveAt(inst, inst.dataOffset, instData.get(), inst.totalBytes);
     if (w_bytes == 0 || instBytes == 0) return kCancelFailed;
 
@@ -214,8 +213,8 @@ std::uint32_t GetVocalBlock(const std::uint8_t* in, std::uint32_t bytes, std::ui
     return written;
 }
 
-std::uint32_t SubtractBlock(const std::uint8_t* original, std::uint32_t originalBytes,
-                            const std::uint8_t* inst, std::uint32_t instBytes, std::uint8_t* out) {
+std::uint32_t SubtractBlock(const std::uint8_t* original, std::uint32_t originalBytes, const std::uint8_t* inst,
+                            std::uint32_t instBytes, std::uint8_t* out) {
     const std::uint32_t bytes = std::min(originalBytes, instBytes) & ~1u;
     for (std::uint32_t i = 0; i < bytes; i += 2) {
         PutCancelerSample(out + i, CancelerSample(original + i) - CancelerSample(inst + i));
@@ -263,7 +262,8 @@ std::array<std::uint8_t, 44> CancelerHeader(std::uint32_t rate, std::uint16_t ch
         for (std::size_t i = 0; i < 4; ++i) h[at + i] = static_cast<std::uint8_t>(id[i]);
     };
     auto le = [&h](std::size_t at, std::uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) h[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+        for (int i = 0; i < bytes; ++i)
+            h[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
     };
     const std::uint32_t align = channels * 2u;
     text(0, "RIFF");
@@ -289,8 +289,7 @@ int PrepareCancelerJob(const std::string& original, const std::string& inst, con
     job.settings = settings;
     job.output_path = output;
     const bool needsInst = settings.mode != kCancelKaraoke;
-    if (!OpenWaveStream(original, job.original, true) ||
-        (needsInst && !OpenWaveStream(inst, job.inst, true))) {
+    if (!OpenWaveStream(original, job.original, true) || (needsInst && !OpenWaveStream(inst, job.inst, true))) {
         ReleaseCancelerJob(job);
         return 1;
     }

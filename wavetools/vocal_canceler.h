@@ -14,9 +14,9 @@
 #include "wavetools/wave_source.h"
 
 enum CancelerMode {
-    kCancelKaraoke = 0,    // mono: left - right of every frame
-    kCancelWithInst = 1,   // the Original minus the time-aligned Inst, Original's layout
-    kCancelGetVocal = 2,   // mono: the smaller-magnitude channel of every frame
+    kCancelKaraoke = 0,   // mono: left - right of every frame
+    kCancelWithInst = 1,  // the Original minus the time-aligned Inst, Original's layout
+    kCancelGetVocal = 2,  // mono: the smaller-magnitude channel of every frame
 };
 
 // Inputs are read and output written in blocks of this many bytes.
@@ -38,8 +38,8 @@ void PutCancelerSample(std::uint8_t* p, int value);
 std::uint32_t KaraokeBlock(const std::uint8_t* in, std::uint32_t bytes, std::uint8_t* out);
 std::uint32_t GetVocalBlock(const std::uint8_t* in, std::uint32_t bytes, std::uint8_t* out);
 // original - inst for every 16-bit sample present in both; returns the bytes written.
-std::uint32_t SubtractBlock(const std::uint8_t* original, std::uint32_t originalBytes,
-                            const std::uint8_t* inst, std::uint32_t instBytes, std::uint8_t* out);
+std::uint32_t SubtractBlock(const std::uint8_t* original, std::uint32_t originalBytes, const std::uint8_t* inst,
+                            std::uint32_t instBytes, std::uint8_t* out);
 
 // Work progress 0..100 from the unread bytes at the start and now; 100 when there was nothing.
 int WorkPercent(std::uint32_t startBytes, std::uint32_t leftBytes);
@@ -55,8 +55,7 @@ int AlignmentScore(const std::uint8_t* window, std::uint32_t windowBytes, const 
 std::uint32_t MsToFrameBytes(std::int64_t ms, int rate, int bits, int channels);
 
 // A 44-byte PCM header for `dataBytes` of 16-bit samples.
-std::array<std::uint8_t, 44> CancelerHeader(std::uint32_t rate, std::uint16_t channels,
-                                            std::uint32_t dataBytes);
+std::array<std::uint8_t, 44> CancelerHeader(std::uint32_t rate, std::uint16_t channels, std::uint32_t dataBytes);
 
 struct CancelerSettings {
     int mode = kCancelKaraoke;
@@ -77,13 +76,13 @@ struct CancelerJob {
 // Checks before a run: 0 ready, 1 an input can't be opened or processed ("File error"),
 // 2 mode 1 with inputs of different formats (nothing happens), 3 no output path.
 // Modes 0 and 2 need a 16-bit stereo Original, mode 1 16-bit inputs; mode 0 needs no Inst.
-int PrepareCancelerJob(const std::string& original, const std::string& inst,
-                       const std::string& output, const CancelerSettings& settings, CancelerJob& job);
+int PrepareCancelerJob(const std::string& original, const std::string& inst, const std::string& output,
+                       const CancelerSettings& settings, CancelerJob& job);
 void ReleaseCancelerJob(CancelerJob& job);
 
 // What a run shows. The Windows side forwards these to the dialog's controls.
 class CancelerView {
-  public:
+public:
     virtual ~CancelerView() = default;
     virtual void ResetWorkProgress() = 0;
     virtual void WorkProgress(int percent) = 0;
@@ -92,8 +91,7 @@ class CancelerView {
     // "%dsec %d  %d": seconds, frame within the second, score.
     virtual void SearchPosition(const std::string& text) = 0;
     // A new best: "%dsec ", "Num=%d ", "%d " (offset modulo the Inst rate).
-    virtual void BestFound(const std::string& seconds, const std::string& score,
-                           const std::string& remainder) = 0;
+    virtual void BestFound(const std::string& seconds, const std::string& score, const std::string& remainder) = 0;
     virtual void Message(const std::string& text, const std::string& caption) = 0;
     virtual void Debug(const std::string& line) = 0;
 };

@@ -55,7 +55,7 @@ int CheckedMode(HWND dialog) {
 
 // The worker's view: synchronous messages to the dialog's controls.
 class DialogView : public CancelerView {
-  public:
+public:
     explicit DialogView(HWND dialog) : dialog_(dialog) {}
     void ResetWorkProgress() override { ResetProgress(dialog_, IDC_CANCELER_WORK_PROGRESS); }
     void WorkProgress(int percent) override { SendItem(dialog_, IDC_CANCELER_WORK_PROGRESS, PBM_SETPOS, percent, 0); }
@@ -73,7 +73,7 @@ class DialogView : public CancelerView {
     }
     void Debug(const std::string& line) override { DebugLine(line.c_str()); }
 
-  private:
+private:
     HWND dialog_;
 };
 
@@ -118,7 +118,8 @@ void InitCancelerDialog(HWND dialog) {
     SetDialogText(dialog, IDC_CANCELER_ORIGINAL, app.karaoke_input1);
     SetDialogText(dialog, IDC_CANCELER_INST, app.karaoke_input2);
     SetDialogText(dialog, IDC_CANCELER_OUTPUT, app.karaoke_output);
-    const int mode = std::clamp(app.karaoke_make_kind, static_cast<int>(kCancelKaraoke), static_cast<int>(kCancelGetVocal));
+    const int mode =
+        std::clamp(app.karaoke_make_kind, static_cast<int>(kCancelKaraoke), static_cast<int>(kCancelGetVocal));
     CheckRadioButton(dialog, IDC_CANCELER_KARAOKE, IDC_CANCELER_GET_VOCAL, IDC_CANCELER_KARAOKE + mode);
     ShowSearchSettings(dialog);
     ResetProgress(dialog, IDC_CANCELER_WORK_PROGRESS);
@@ -145,8 +146,8 @@ void OnMake(HWND dialog) {
     settings.mode = app.karaoke_make_kind;
     auto* start = new WorkerStart;
     start->dialog = dialog;
-    const int ready = PrepareCancelerJob(app.karaoke_input1, app.karaoke_input2, app.karaoke_output, settings,
-                                         start->job);
+    const int ready =
+        PrepareCancelerJob(app.karaoke_input1, app.karaoke_input2, app.karaoke_output, settings, start->job);
     if (ready != 0) {
         delete start;
         if (ready == 1) MessageBoxW(dialog, L"File error", L"error", MB_OK);
@@ -254,7 +255,9 @@ void OnCommand(HWND dialog, int id) {
             OnPlay(dialog, kPlayedOriginal, id, IDC_CANCELER_ORIGINAL, app.karaoke_input1);
             break;
         case IDC_CANCELER_PLAY_INST: OnPlay(dialog, kPlayedInst, id, IDC_CANCELER_INST, app.karaoke_input2); break;
-        case IDC_CANCELER_PLAY_OUTPUT: OnPlay(dialog, kPlayedOutput, id, IDC_CANCELER_OUTPUT, app.karaoke_output); break;
+        case IDC_CANCELER_PLAY_OUTPUT:
+            OnPlay(dialog, kPlayedOutput, id, IDC_CANCELER_OUTPUT, app.karaoke_output);
+            break;
         case IDC_CANCELER_RESTART: OnTransport(dialog, 0, 0); break;
         case IDC_CANCELER_BACK_10S: OnTransport(dialog, -1, 10000); break;
         case IDC_CANCELER_BACK_3S: OnTransport(dialog, -1, 3000); break;
@@ -267,9 +270,7 @@ void OnCommand(HWND dialog, int id) {
 
 INT_PTR CALLBACK CancelerDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-        case WM_INITDIALOG:
-            InitCancelerDialog(dialog);
-            return TRUE;
+        case WM_INITDIALOG: InitCancelerDialog(dialog); return TRUE;
         case WM_DESTROY:
             // A play left running would post its buffers to a window that is gone.
             StopPlaying();
@@ -286,9 +287,7 @@ INT_PTR CALLBACK CancelerDialogProc(HWND dialog, UINT message, WPARAM wparam, LP
             canceler_playing = kPlayedNone;
             app.play_kind = kPlayNothing;
             return TRUE;
-        case WM_COMMAND:
-            OnCommand(dialog, LOWORD(wparam));
-            return TRUE;
+        case WM_COMMAND: OnCommand(dialog, LOWORD(wparam)); return TRUE;
     }
     return FALSE;
 }

@@ -169,11 +169,9 @@ bool LoadWaveFile(const std::string& path, WaveSource& source) {
     if (!file) return false;
     WaveLayout layout;
     WaveSource loaded;
-    bool ok = ReadLayout(file, false, layout) && layout.dataBytes > 0 &&
-              AllocateSourceBuffer(loaded, layout.dataBytes);
+    bool ok = ReadLayout(file, false, layout) && layout.dataBytes > 0 && AllocateSourceBuffer(loaded, layout.dataBytes);
     if (ok) {
-        loaded.bytesToQueue =
-            static_cast<std::uint32_t>(std::fread(loaded.buffer, 1, layout.dataBytes, file));
+        loaded.bytesToQueue = static_cast<std::uint32_t>(std::fread(loaded.buffer, 1, layout.dataBytes, file));
         ok = loaded.bytesToQueue > 0;
     }
     std::fclose(file);
@@ -214,8 +212,7 @@ bool OpenWaveStream(const std::string& path, WaveSource& source, bool headerOnly
         return false;
     }
     // The whole file's length, however much of it is already buffered.
-    file_duration =
-        DurationOfData(opened.totalBytes, opened.sampleRate, opened.channels, opened.bitsPerSample);
+    file_duration = DurationOfData(opened.totalBytes, opened.sampleRate, opened.channels, opened.bitsPerSample);
     ResetWaveSource(source);
     source = opened;
     return true;
@@ -251,8 +248,7 @@ bool SeekWaveStream(WaveSource& source, std::uint32_t position) {
     return SeekTo(source.file, std::int64_t{source.dataOffset} + position);
 }
 
-std::uint32_t ReadWaveAt(WaveSource& source, std::int64_t fileOffset, std::uint8_t* dest,
-                         std::uint32_t destBytes) {
+std::uint32_t ReadWaveAt(WaveSource& source, std::int64_t fileOffset, std::uint8_t* dest, std::uint32_t destBytes) {
     const std::int64_t dataEnd = std::int64_t{source.dataOffset} + source.totalBytes;
     if (!source.file || !dest || fileOffset < source.dataOffset || fileOffset >= dataEnd) return 0;
     const auto wanted = static_cast<std::uint32_t>(std::min<std::int64_t>(destBytes, dataEnd - fileOffset));
@@ -274,8 +270,7 @@ FileDuration DurationOfData(std::uint32_t bytes, int rate, int channels, int bit
     return duration;
 }
 
-void PatchWaveHeader(std::uint32_t rate, std::uint16_t channels, std::uint16_t bits,
-                     std::uint32_t dataBytes) {
+void PatchWaveHeader(std::uint32_t rate, std::uint16_t channels, std::uint16_t bits, std::uint32_t dataBytes) {
     const std::uint32_t blockAlign = std::uint32_t{channels} * bits / 8;
     // A RIFF size cannot say more than 4 GB; saturate instead of wrapping to a tiny value.
     PutLe32(4, dataBytes > 0xFFFFFFFFu - 36 ? 0xFFFFFFFFu : dataBytes + 36);
@@ -287,8 +282,8 @@ void PatchWaveHeader(std::uint32_t rate, std::uint16_t channels, std::uint16_t b
     PutLe32(40, dataBytes);
 }
 
-bool WriteToneWave(const std::string& path, const std::uint8_t* samples, std::uint32_t byteCount,
-                   int lengthMs, bool stereo) {
+bool WriteToneWave(const std::string& path, const std::uint8_t* samples, std::uint32_t byteCount, int lengthMs,
+                   bool stereo) {
     if (lengthMs < MinToneMs || (!samples && byteCount > 0)) return false;
     const std::uint16_t channels = stereo ? 2 : 1;
     const std::uint32_t frameBytes = 2u * channels;

@@ -49,8 +49,7 @@ bool SeekWaveStream(WaveSource& source, std::uint32_t position);
 // Copies up to destBytes sample bytes starting at file offset fileOffset (dataOffset for the
 // first sample) into dest, stopping at the end of the data chunk; returns the count, 0 when the
 // offset lies outside the data. Leaves the counters alone (for the Wave View and the canceler).
-std::uint32_t ReadWaveAt(WaveSource& source, std::int64_t fileOffset, std::uint8_t* dest,
-                         std::uint32_t destBytes);
+std::uint32_t ReadWaveAt(WaveSource& source, std::int64_t fileOffset, std::uint8_t* dest, std::uint32_t destBytes);
 
 // The length of `bytes` sample bytes in the given format, truncated to the millisecond; all
 // zero for a format without a byte rate.
@@ -73,7 +72,7 @@ constexpr int MinToneMs = 10;
 // Stores a generated tone (16-bit samples, interleaved left/right when stereo) of lengthMs
 // milliseconds as a WAV file; only whole sample frames of byteCount are written. False for a
 // tone shorter than MinToneMs, a file that cannot be created or a write that fails.
-bool WriteToneWave(const std::string& path, const std::uint8_t* samples, std::uint32_t byteCount,
-                   int lengthMs, bool stereo);
+bool WriteToneWave(const std::string& path, const std::uint8_t* samples, std::uint32_t byteCount, int lengthMs,
+                   bool stereo);
 
 #endif

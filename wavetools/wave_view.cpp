@@ -35,9 +35,13 @@ std::uint32_t FrameBytes(const WaveViewFile& file) {
     return static_cast<std::uint32_t>(file.bits / 8 * file.channels);
 }
 
-int PointDivisor(const WaveView& view) { return view.detail ? 10 : 1; }
+int PointDivisor(const WaveView& view) {
+    return view.detail ? 10 : 1;
+}
 
-int PointCount(const WaveView& view) { return view.viewWidth / PointDivisor(view); }
+int PointCount(const WaveView& view) {
+    return view.viewWidth / PointDivisor(view);
+}
 
 namespace {
 
@@ -55,7 +59,9 @@ std::int64_t LastScreen64(const WaveView& view, const WaveViewFile& file) {
     return file.dataOffset + offset;
 }
 
-std::int64_t FramesToBytes(const WaveViewFile& file, std::int64_t frames) { return frames * FrameBytes(file); }
+std::int64_t FramesToBytes(const WaveViewFile& file, std::int64_t frames) {
+    return frames * FrameBytes(file);
+}
 
 }  // namespace
 
@@ -69,7 +75,9 @@ int MaxAnalyzePer(const WaveView& view, const WaveViewFile& file) {
     return static_cast<int>(std::max<std::int64_t>(1, StreamBufferBytes / perStep));
 }
 
-std::int32_t FirstScreen(const WaveViewFile& file) { return file.dataOffset; }
+std::int32_t FirstScreen(const WaveViewFile& file) {
+    return file.dataOffset;
+}
 
 std::int32_t LastScreen(const WaveView& view, const WaveViewFile& file) {
     return static_cast<std::int32_t>(LastScreen64(view, file));
@@ -92,24 +100,24 @@ std::int32_t MoveForward(const WaveView& view, const WaveViewFile& file, std::in
 
 bool ApplyWaveViewButton(int id, WaveView& view, const WaveViewFile& file, std::int32_t& pos) {
     switch (id) {
-    case kWaveViewSecondBackButton: pos = MoveBack(view, file, pos, file.rate); return true;
-    case kWaveViewBackButton: pos = MoveBack(view, file, pos, kWaveViewButtonStep); return true;
-    case kWaveViewForwardButton: pos = MoveForward(view, file, pos, kWaveViewButtonStep); return true;
-    case kWaveViewSecondForwardButton: pos = MoveForward(view, file, pos, file.rate); return true;
-    case kWaveViewKeyBackCommand: pos = MoveBack(view, file, pos, kWaveViewKeyStep); return true;
-    case kWaveViewKeyForwardCommand: pos = MoveForward(view, file, pos, kWaveViewKeyStep); return true;
-    case kWaveViewWiderButton:
-        // Beyond this the screen would no longer fit the stream buffer it is read into.
-        view.analyzePer = std::min(view.analyzePer + 1, MaxAnalyzePer(view, file));
-        pos = MoveForward(view, file, pos, 0);
-        return true;
-    case kWaveViewNarrowerButton:
-        view.analyzePer = std::max(1, view.analyzePer - 1);
-        pos = MoveForward(view, file, pos, 0);
-        return true;
-    case kWaveViewFirstButton: pos = FirstScreen(file); return true;
-    case kWaveViewLastButton: pos = LastScreen(view, file); return true;
-    default: return false;
+        case kWaveViewSecondBackButton: pos = MoveBack(view, file, pos, file.rate); return true;
+        case kWaveViewBackButton: pos = MoveBack(view, file, pos, kWaveViewButtonStep); return true;
+        case kWaveViewForwardButton: pos = MoveForward(view, file, pos, kWaveViewButtonStep); return true;
+        case kWaveViewSecondForwardButton: pos = MoveForward(view, file, pos, file.rate); return true;
+        case kWaveViewKeyBackCommand: pos = MoveBack(view, file, pos, kWaveViewKeyStep); return true;
+        case kWaveViewKeyForwardCommand: pos = MoveForward(view, file, pos, kWaveViewKeyStep); return true;
+        case kWaveViewWiderButton:
+            // Beyond this the screen would no longer fit the stream buffer it is read into.
+            view.analyzePer = std::min(view.analyzePer + 1, MaxAnalyzePer(view, file));
+            pos = MoveForward(view, file, pos, 0);
+            return true;
+        case kWaveViewNarrowerButton:
+            view.analyzePer = std::max(1, view.analyzePer - 1);
+            pos = MoveForward(view, file, pos, 0);
+            return true;
+        case kWaveViewFirstButton: pos = FirstScreen(file); return true;
+        case kWaveViewLastButton: pos = LastScreen(view, file); return true;
+        default: return false;
     }
 }
 
@@ -150,11 +158,17 @@ bool JumpPosition(const WaveView& view, const WaveViewFile& file, const FileDura
     return true;
 }
 
-std::string JumpMinutesText(const FileDuration& now) { return std::to_string(now.hours * 60 + now.minutes); }
+std::string JumpMinutesText(const FileDuration& now) {
+    return std::to_string(now.hours * 60 + now.minutes);
+}
 
-std::string JumpSecondsText(const FileDuration& now) { return std::to_string(now.seconds); }
+std::string JumpSecondsText(const FileDuration& now) {
+    return std::to_string(now.seconds);
+}
 
-std::string WaveViewTitle(const std::string& path) { return "WaveView [" + path + "]"; }
+std::string WaveViewTitle(const std::string& path) {
+    return "WaveView [" + path + "]";
+}
 
 std::string TimeText(const FileDuration& time) {
     char text[64];
@@ -162,9 +176,13 @@ std::string TimeText(const FileDuration& time) {
     return text;
 }
 
-std::string StepText(int analyzePer) { return "Step->" + std::to_string(analyzePer); }
+std::string StepText(int analyzePer) {
+    return "Step->" + std::to_string(analyzePer);
+}
 
-std::string LengthLimitText(const FileDuration& length) { return "MAX=" + TimeText(length) + "msec"; }
+std::string LengthLimitText(const FileDuration& length) {
+    return "MAX=" + TimeText(length) + "msec";
+}
 
 int SampleValue(const std::uint8_t* sample, int bits) {
     if (bits == 8) return (int{sample[0]} - 128) * 256;
@@ -238,19 +256,19 @@ namespace {
 bool StepKey(Shared<int>& state, Shared<unsigned>& tickCount) {
     int current = state.load();
     switch (current) {
-    case 1:
-        if (state.compare_exchange_strong(current, 2)) tickCount = 0;
-        return false;
-    case 2:
-        if (tickCount.load() > 30 && state.compare_exchange_strong(current, 3)) tickCount = 0;
-        return false;
-    case 3:
-        if (tickCount.load() >= 6) {
-            tickCount = 0;
-            return true;
-        }
-        return false;
-    default: return false;
+        case 1:
+            if (state.compare_exchange_strong(current, 2)) tickCount = 0;
+            return false;
+        case 2:
+            if (tickCount.load() > 30 && state.compare_exchange_strong(current, 3)) tickCount = 0;
+            return false;
+        case 3:
+            if (tickCount.load() >= 6) {
+                tickCount = 0;
+                return true;
+            }
+            return false;
+        default: return false;
     }
 }
 

@@ -32,26 +32,26 @@ constexpr int kWaveViewKeyForwardCommand = 40056;
 constexpr int kWaveViewFirstButton = 40058;
 constexpr int kWaveViewLastButton = 40059;
 
-constexpr int kWaveViewMargin = 100;       // grey band left and right of the wave area, pixels
-constexpr int kWaveViewButtonStep = 200;   // frames of "<" and ">"
-constexpr int kWaveViewKeyStep = 5000;     // frames of the arrow keys
-constexpr int kWaveViewStereoBand = 30;    // height of the band between the two stereo traces
+constexpr int kWaveViewMargin = 100;      // grey band left and right of the wave area, pixels
+constexpr int kWaveViewButtonStep = 200;  // frames of "<" and ">"
+constexpr int kWaveViewKeyStep = 5000;    // frames of the arrow keys
+constexpr int kWaveViewStereoBand = 30;   // height of the band between the two stereo traces
 
 // What the view needs of the open file.
 struct WaveViewFile {
-    int rate = 0;                    // Hz
-    int channels = 0;                // 1 or 2
-    int bits = 0;                    // 8, 16, 24 or 32
-    std::int32_t dataOffset = 0;     // file offset of the first sample byte
-    std::uint32_t dataBytes = 0;     // size of the data chunk
+    int rate = 0;                 // Hz
+    int channels = 0;             // 1 or 2
+    int bits = 0;                 // 8, 16, 24 or 32
+    std::int32_t dataOffset = 0;  // file offset of the first sample byte
+    std::uint32_t dataBytes = 0;  // size of the data chunk
 };
 
 struct WaveView {
-    int screenW = 0;     // pixels, fixed at window creation
-    int screenH = 0;     // screen height less the menu bar and the caption
-    int viewWidth = 0;   // columns of the wave area, screenW - 200 (never below 0)
-    int analyzePer = 1;  // sample frames per drawn point, >= 1
-    bool detail = false; // points 10 pixels apart instead of 1
+    int screenW = 0;      // pixels, fixed at window creation
+    int screenH = 0;      // screen height less the menu bar and the caption
+    int viewWidth = 0;    // columns of the wave area, screenW - 200 (never below 0)
+    int analyzePer = 1;   // sample frames per drawn point, >= 1
+    bool detail = false;  // points 10 pixels apart instead of 1
 };
 
 // Geometry from the screen metrics; analyzePer 1, detail off.
@@ -94,10 +94,10 @@ std::string JumpMinutesText(const FileDuration& now);
 std::string JumpSecondsText(const FileDuration& now);
 
 // Texts.
-std::string WaveViewTitle(const std::string& path);     // "WaveView [path]"
-std::string TimeText(const FileDuration& time);         // "h:m:s:ms"
-std::string StepText(int analyzePer);                   // "Step->n"
-std::string LengthLimitText(const FileDuration& length); // "MAX=h:m:s:msmsec"
+std::string WaveViewTitle(const std::string& path);       // "WaveView [path]"
+std::string TimeText(const FileDuration& time);           // "h:m:s:ms"
+std::string StepText(int analyzePer);                     // "Step->n"
+std::string LengthLimitText(const FileDuration& length);  // "MAX=h:m:s:msmsec"
 
 // One sample as a signed 16-bit value: 8-bit samples are unsigned and scaled up, 24- and 32-bit
 // ones keep their top 16 bits.

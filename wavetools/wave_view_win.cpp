@@ -49,7 +49,6 @@ struct ViewState {
 };
 ViewState state;
 
-
 WaveViewFile FileOfStream() {
     WaveViewFile file;
     file.rate = stream_source.sampleRate;
@@ -60,7 +59,9 @@ WaveViewFile FileOfStream() {
     return file;
 }
 
-void SetTitle(HWND window) { SetWindowTextW(window, Widen(WaveViewTitle(state.path)).c_str()); }
+void SetTitle(HWND window) {
+    SetWindowTextW(window, Widen(WaveViewTitle(state.path)).c_str());
+}
 
 // Reads the screen that starts at viewPos into the stream buffer and asks for a repaint.
 void LoadScreen(HWND window) {
@@ -84,9 +85,9 @@ void CreateButtons(HWND window, HINSTANCE instance) {
             x = state.view.screenW - 20;
             y = h / 2 - 35;
         }
-        state.buttons[i] = CreateWindowExW(0, L"BUTTON", Widen(button.text).c_str(), WS_CHILD | WS_VISIBLE, x, y, 20,
-                                           20, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)),
-                                           instance, nullptr);
+        state.buttons[i] =
+            CreateWindowExW(0, L"BUTTON", Widen(button.text).c_str(), WS_CHILD | WS_VISIBLE, x, y, 20, 20, window,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)), instance, nullptr);
     }
 }
 
@@ -98,8 +99,8 @@ void OnCreate(HWND window, const CREATESTRUCTW* create) {
         MessageBoxW(window, L"Memory allocate error", L"error", MB_OK);
         return;
     }
-    state.view = MakeWaveView(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                              GetSystemMetrics(SM_CYMENU), GetSystemMetrics(SM_CYCAPTION));
+    state.view = MakeWaveView(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CYMENU),
+                              GetSystemMetrics(SM_CYCAPTION));
     state.file = FileOfStream();
     state.length = file_duration;
     HDC dc = GetDC(window);
@@ -232,7 +233,8 @@ void OpenAnotherFile(HWND window) {
 
 void ToggleDetail(HWND window) {
     state.view.detail = !state.view.detail;
-    CheckMenuItem(GetMenu(window), IDM_WAVE_VIEW_DETAIL, MF_BYCOMMAND | (state.view.detail ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(GetMenu(window), IDM_WAVE_VIEW_DETAIL,
+                  MF_BYCOMMAND | (state.view.detail ? MF_CHECKED : MF_UNCHECKED));
     // Fewer points make a shorter screen; the end clamp follows.
     stream_source.viewPos = MoveForward(state.view, state.file, stream_source.viewPos, 0);
     LoadScreen(window);
@@ -240,28 +242,28 @@ void ToggleDetail(HWND window) {
 
 INT_PTR CALLBACK JumpProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
     switch (message) {
-    case WM_INITDIALOG:
-        SetDialogText(dialog, IDC_JUMP_MINUTES, JumpMinutesText(state.now));
-        SetDialogText(dialog, IDC_JUMP_SECONDS, JumpSecondsText(state.now));
-        SetDialogText(dialog, IDC_JUMP_LIMIT, LengthLimitText(state.length));
-        return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wparam)) {
-        case IDC_JUMP_GO: {
-            std::int32_t pos = stream_source.viewPos;
-            if (JumpPosition(state.view, state.file, state.length, DialogText(dialog, IDC_JUMP_MINUTES),
-                             DialogText(dialog, IDC_JUMP_SECONDS), pos)) {
-                stream_source.viewPos = pos;
-                LoadScreen(GetWindow(dialog, GW_OWNER));
-            }
+        case WM_INITDIALOG:
+            SetDialogText(dialog, IDC_JUMP_MINUTES, JumpMinutesText(state.now));
+            SetDialogText(dialog, IDC_JUMP_SECONDS, JumpSecondsText(state.now));
+            SetDialogText(dialog, IDC_JUMP_LIMIT, LengthLimitText(state.length));
             return TRUE;
-        }
-        case IDOK:
-        case IDCANCEL: DestroyWindow(dialog); return TRUE;
+        case WM_COMMAND:
+            switch (LOWORD(wparam)) {
+                case IDC_JUMP_GO: {
+                    std::int32_t pos = stream_source.viewPos;
+                    if (JumpPosition(state.view, state.file, state.length, DialogText(dialog, IDC_JUMP_MINUTES),
+                                     DialogText(dialog, IDC_JUMP_SECONDS), pos)) {
+                        stream_source.viewPos = pos;
+                        LoadScreen(GetWindow(dialog, GW_OWNER));
+                    }
+                    return TRUE;
+                }
+                case IDOK:
+                case IDCANCEL: DestroyWindow(dialog); return TRUE;
+                default: return FALSE;
+            }
+        case WM_DESTROY: state.jumpDialog = nullptr; return FALSE;
         default: return FALSE;
-        }
-    case WM_DESTROY: state.jumpDialog = nullptr; return FALSE;
-    default: return FALSE;
     }
 }
 
@@ -281,17 +283,17 @@ void OpenJumpDialog(HWND window) {
 
 void OnCommand(HWND window, int id) {
     switch (id) {
-    case IDM_WAVE_VIEW_OPEN: OpenAnotherFile(window); return;
-    case IDM_WAVE_VIEW_QUIT: DestroyWindow(window); return;
-    case IDM_WAVE_VIEW_DETAIL: ToggleDetail(window); return;
-    case IDM_WAVE_VIEW_GOTO: OpenJumpDialog(window); return;
-    case kWaveViewKeyBackCommand:
-    case kWaveViewKeyForwardCommand: Move(window, id); return;
-    default:
-        Move(window, id);
-        // A clicked button keeps the focus; give it back so that the arrow keys reach the view.
-        SetFocus(window);
-        return;
+        case IDM_WAVE_VIEW_OPEN: OpenAnotherFile(window); return;
+        case IDM_WAVE_VIEW_QUIT: DestroyWindow(window); return;
+        case IDM_WAVE_VIEW_DETAIL: ToggleDetail(window); return;
+        case IDM_WAVE_VIEW_GOTO: OpenJumpDialog(window); return;
+        case kWaveViewKeyBackCommand:
+        case kWaveViewKeyForwardCommand: Move(window, id); return;
+        default:
+            Move(window, id);
+            // A clicked button keeps the focus; give it back so that the arrow keys reach the view.
+            SetFocus(window);
+            return;
     }
 }
 
@@ -327,18 +329,18 @@ void OnDestroy() {
 
 LRESULT CALLBACK WaveViewProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-    case WM_CREATE: OnCreate(window, reinterpret_cast<const CREATESTRUCTW*>(lparam)); return 0;
-    case WM_PAINT: OnPaint(window); return 0;
-    case WM_COMMAND: OnCommand(window, LOWORD(wparam)); return 0;
-    case WM_KEYDOWN: OnKey(window, wparam, true); return 0;
-    case WM_KEYUP: OnKey(window, wparam, false); return 0;
-    case WM_KILLFOCUS:
-        // A key released elsewhere never sends its key-up here; stop its repetition now.
-        OnKey(window, VK_RIGHT, false);
-        OnKey(window, VK_LEFT, false);
-        return 0;
-    case WM_DESTROY: OnDestroy(); return 0;
-    default: return DefWindowProcW(window, message, wparam, lparam);
+        case WM_CREATE: OnCreate(window, reinterpret_cast<const CREATESTRUCTW*>(lparam)); return 0;
+        case WM_PAINT: OnPaint(window); return 0;
+        case WM_COMMAND: OnCommand(window, LOWORD(wparam)); return 0;
+        case WM_KEYDOWN: OnKey(window, wparam, true); return 0;
+        case WM_KEYUP: OnKey(window, wparam, false); return 0;
+        case WM_KILLFOCUS:
+            // A key released elsewhere never sends its key-up here; stop its repetition now.
+            OnKey(window, VK_RIGHT, false);
+            OnKey(window, VK_LEFT, false);
+            return 0;
+        case WM_DESTROY: OnDestroy(); return 0;
+        default: return DefWindowProcW(window, message, wparam, lparam);
     }
 }
 
@@ -360,10 +362,9 @@ DWORD WINAPI WaveViewThread(LPVOID parameter) {
     wc.lpszClassName = kClassName;
     RegisterClassExW(&wc);  // already registered by an earlier view: that class is the same
 
-    HWND window = CreateWindowExW(0, kClassName, L"WaveView",
-                                  WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, owner, nullptr, instance,
-                                  const_cast<std::string*>(&path));
+    HWND window = CreateWindowExW(
+        0, kClassName, L"WaveView", WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
+        CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, owner, nullptr, instance, const_cast<std::string*>(&path));
     if (!window) {
         const DWORD error = GetLastError();
         app.dialogs.wave_view = nullptr;
@@ -426,8 +427,8 @@ void RepeatWaveViewKeys() {
     if (!window) return;
     // Posted, not sent: the timer thread must never wait for the view's thread.
     switch (StepWaveViewKeys(wave_view_keys, app.tick_count)) {
-    case WaveViewRepeat::Forward: PostMessageW(window, WM_COMMAND, kWaveViewKeyForwardCommand, 0); break;
-    case WaveViewRepeat::Back: PostMessageW(window, WM_COMMAND, kWaveViewKeyBackCommand, 0); break;
-    case WaveViewRepeat::None: break;
+        case WaveViewRepeat::Forward: PostMessageW(window, WM_COMMAND, kWaveViewKeyForwardCommand, 0); break;
+        case WaveViewRepeat::Back: PostMessageW(window, WM_COMMAND, kWaveViewKeyBackCommand, 0); break;
+        case WaveViewRepeat::None: break;
     }
 }

@@ -24,29 +24,49 @@ TEST(MenuMarks, RulesFromSnapshot) {
         std::map<int, bool> expected;  // only the ids named here are checked
     };
     const Case cases[] = {
-        {"power and pause", [](MenuSnapshot& s) { s.power_on = 1; s.paused = 1; },
+        {"power and pause",
+         [](MenuSnapshot& s) {
+             s.power_on = 1;
+             s.paused = 1;
+         },
          {{IDM_POWER, true}, {IDM_PAUSE, true}}},
         {"power off", [](MenuSnapshot&) {}, {{IDM_POWER, false}, {IDM_PAUSE, false}}},
         {"spectrum", [](MenuSnapshot& s) { s.current_tool = 0; }, {{IDM_SPECTRUM, true}, {IDM_TUNER, false}}},
         {"tuner", [](MenuSnapshot& s) { s.current_tool = 1; }, {{IDM_SPECTRUM, false}, {IDM_TUNER, true}}},
-        {"metronome", [](MenuSnapshot& s) { s.current_tool = 2; s.metronome_kind = 2; },
-         {{IDM_SPECTRUM, false}, {IDM_TUNER, false}, {IDM_KIND_NORMAL, false}, {IDM_KIND_BALL, true},
+        {"metronome",
+         [](MenuSnapshot& s) {
+             s.current_tool = 2;
+             s.metronome_kind = 2;
+         },
+         {{IDM_SPECTRUM, false},
+          {IDM_TUNER, false},
+          {IDM_KIND_NORMAL, false},
+          {IDM_KIND_BALL, true},
           {IDM_KIND_SIGNAL, false}}},
-        {"kinds hidden in tuner", [](MenuSnapshot& s) { s.current_tool = 1; s.metronome_kind = 3; },
+        {"kinds hidden in tuner",
+         [](MenuSnapshot& s) {
+             s.current_tool = 1;
+             s.metronome_kind = 3;
+         },
          {{IDM_KIND_SIGNAL, false}, {IDM_KIND_NORMAL, false}}},
         {"note mode", [](MenuSnapshot& s) { s.plot_mode = 1; }, {{IDM_NOTE_MODE, true}, {IDM_OSCILLOSCOPE, false}}},
-        {"oscilloscope", [](MenuSnapshot& s) { s.plot_mode = 2; },
-         {{IDM_NOTE_MODE, false}, {IDM_OSCILLOSCOPE, true}}},
-        {"normal size", [](MenuSnapshot& s) { s.screen_size = 0; },
-         {{IDM_HALF_SIZE, false}, {IDM_NORMAL_SIZE, true}}},
-        {"spectrum half", [](MenuSnapshot& s) { s.screen_size = 2; },
+        {"oscilloscope", [](MenuSnapshot& s) { s.plot_mode = 2; }, {{IDM_NOTE_MODE, false}, {IDM_OSCILLOSCOPE, true}}},
+        {"normal size", [](MenuSnapshot& s) { s.screen_size = 0; }, {{IDM_HALF_SIZE, false}, {IDM_NORMAL_SIZE, true}}},
+        {"spectrum half",
+         [](MenuSnapshot& s) { s.screen_size = 2; },
          {{IDM_HALF_SIZE, true}, {IDM_NORMAL_SIZE, false}}},
         {"analysis play", [](MenuSnapshot& s) { s.play_kind = 3; }, {{IDM_WAVE_PLAY, true}}},
         {"tone plays", [](MenuSnapshot& s) { s.play_kind = 2; }, {{IDM_WAVE_PLAY, false}}},
         {"wave view", [](MenuSnapshot& s) { s.wave_view_open = true; }, {{IDM_WAVE_VIEW, true}}},
-        {"downbeat 3 of 2", [](MenuSnapshot& s) { s.downbeat = {0, 2, 0, 0, 0}; },
+        {"downbeat 3 of 2",
+         [](MenuSnapshot& s) {
+             s.downbeat = {0, 2, 0, 0, 0};
+         },
          {{IDM_DOWNBEAT_3_1, false}, {IDM_DOWNBEAT_3_2, true}, {IDM_DOWNBEAT_3_3, false}, {IDM_DOWNBEAT_2_2, false}}},
-        {"downbeat 6 of 6", [](MenuSnapshot& s) { s.downbeat = {1, 0, 0, 0, 6}; },
+        {"downbeat 6 of 6",
+         [](MenuSnapshot& s) {
+             s.downbeat = {1, 0, 0, 0, 6};
+         },
          {{IDM_DOWNBEAT_2_1, true}, {IDM_DOWNBEAT_6_6, true}, {IDM_DOWNBEAT_6_1, false}}},
     };
     for (const Case& c : cases) {
@@ -65,8 +85,10 @@ TEST(MenuMarks, KindOnlyFormIgnoresTool) {
     s.current_tool = kToolTuner;
     s.metronome_kind = 1;
     auto marks = AsMap(MetronomeKindMarks(s, KindForm::kKindOnly));
-    EXPECT_EQ(marks, (std::map<int, bool>{{IDM_KIND_NORMAL, false}, {IDM_KIND_CONDUCTOR, true},
-                                         {IDM_KIND_BALL, false}, {IDM_KIND_SIGNAL, false}}));
+    EXPECT_EQ(
+        marks,
+        (std::map<int, bool>{
+            {IDM_KIND_NORMAL, false}, {IDM_KIND_CONDUCTOR, true}, {IDM_KIND_BALL, false}, {IDM_KIND_SIGNAL, false}}));
 }
 
 TEST(MenuMarks, DownbeatNumberingRoundTrips) {
@@ -89,8 +111,8 @@ TEST(MenuMarks, DownbeatNumberingRoundTrips) {
 }
 
 TEST(MenuMarks, GrayedPerLaunchMode) {
-    const std::vector<int> common = {IDM_RHYTHM_BOX, IDM_CONFIG, IDM_GUITAR_TUNING, IDM_BASS_TUNING,
-                                     IDM_UKULELE_TUNING, IDM_SHAMISEN_TUNING};
+    const std::vector<int> common = {IDM_RHYTHM_BOX,  IDM_CONFIG,         IDM_GUITAR_TUNING,
+                                     IDM_BASS_TUNING, IDM_UKULELE_TUNING, IDM_SHAMISEN_TUNING};
     auto with = [&common](std::vector<int> tools) {
         tools.insert(tools.end(), common.begin(), common.end());
         std::sort(tools.begin(), tools.end());

@@ -157,16 +157,14 @@ TEST(MetronomeButtons, WeightDrag) {
         bool refresh;
         int tempo_after;
     } cases[] = {
-        {0, 120, 230, 320, 240, true, 130},  {0, 120, 230, 320, 200, true, 90},
-        {0, 40, 170, 320, 130, true, 30},    {0, 290, 300, 320, 398, true, 300},
-        {0, 120, 230, 300, 250, false, 120}, {0, 120, 230, 342, 250, false, 120},
-        {0, 120, 230, 341, 250, true, 140},  {0, 120, 230, 320, 129, false, 120},
-        {0, 120, 230, 320, 399, false, 120}, {1, 120, 115, 160, 125, true, 130},
-        {1, 120, 115, 171, 150, false, 120}, {1, 120, 115, 160, 199, false, 120},
+        {0, 120, 230, 320, 240, true, 130}, {0, 120, 230, 320, 200, true, 90},   {0, 40, 170, 320, 130, true, 30},
+        {0, 290, 300, 320, 398, true, 300}, {0, 120, 230, 300, 250, false, 120}, {0, 120, 230, 342, 250, false, 120},
+        {0, 120, 230, 341, 250, true, 140}, {0, 120, 230, 320, 129, false, 120}, {0, 120, 230, 320, 399, false, 120},
+        {1, 120, 115, 160, 125, true, 130}, {1, 120, 115, 171, 150, false, 120}, {1, 120, 115, 160, 199, false, 120},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "size " << c.size << ", " << c.tempo << " bpm, " << c.start_y
-                                        << " to " << c.x << "," << c.y);
+        SCOPED_TRACE(testing::Message() << "size " << c.size << ", " << c.tempo << " bpm, " << c.start_y << " to "
+                                        << c.x << "," << c.y);
         auto s = Screen(kToolMetronome, c.size);
         s->metronome_tempo = c.tempo;
         s->pressed_button = 1;
@@ -177,9 +175,8 @@ TEST(MetronomeButtons, WeightDrag) {
     }
 
     // Only a held weight drags, only on the metronome, only while stopped.
-    for (auto change :
-         {+[](AppState& s) { s.pressed_button = 0; }, +[](AppState& s) { s.pressed_button = 4; },
-          +[](AppState& s) { s.current_tool = kToolTuner; }, +[](AppState& s) { s.power_on = 1; }}) {
+    for (auto change : {+[](AppState& s) { s.pressed_button = 0; }, +[](AppState& s) { s.pressed_button = 4; },
+                        +[](AppState& s) { s.current_tool = kToolTuner; }, +[](AppState& s) { s.power_on = 1; }}) {
         auto s = Screen(kToolMetronome, 0);
         s->pressed_button = 1;
         s->last_drag_y = 230;
@@ -202,10 +199,9 @@ TEST(HeldButtons, RepeatOnTheTick) {
           Case{kT, 0, 5, 0, 6, 5, -1}, Case{kT, 0, 2, 40, 18, 37, -1}, Case{kT, 0, 4, 40, 5, 40, -1},
           Case{kM, 0, 2, 120, 18, 117, 3}, Case{kM, 0, 30, 120, 18, 117, 3}, Case{kM, 0, 4, 120, 18, 123, 3},
           Case{kM, 0, 31, 120, 5, 120, 0}, Case{kM, 0, 2, 31, 30, 30, 1}, Case{kM, 0, 4, 299, 30, 300, 1},
-          Case{kM, 0, 1, 120, 30, 120, 0}, Case{kM, 0, 20, 120, 30, 120, 0},
-          Case{kM, 1, 4, 120, 30, 120, 0}}) {
-        SCOPED_TRACE(testing::Message() << "tool " << c.tool << ", power " << c.power << ", button "
-                                        << c.button << ", from " << c.start);
+          Case{kM, 0, 1, 120, 30, 120, 0}, Case{kM, 0, 20, 120, 30, 120, 0}, Case{kM, 1, 4, 120, 30, 120, 0}}) {
+        SCOPED_TRACE(testing::Message() << "tool " << c.tool << ", power " << c.power << ", button " << c.button
+                                        << ", from " << c.start);
         auto s = Screen(c.tool, 0);
         s->power_on = c.power;
         (c.tool == kT ? s->target_note : s->metronome_tempo) = c.start;

@@ -104,12 +104,16 @@ TEST(Settings, RangeChecksAndUncheckedFields) {
 }
 
 TEST(Settings, PerStringKeys) {
-    AppState one_bad = ReadWith({{"GUITAR", "ST1", "5"}, {"GUITAR", "ST2", "10"}, {"GUITAR", "ST3", "12"},
-                                 {"GUITAR", "ST4", "7"}, {"GUITAR", "ST5", "11"}, {"GUITAR", "ST6", "0"}});
+    AppState one_bad = ReadWith({{"GUITAR", "ST1", "5"},
+                                 {"GUITAR", "ST2", "10"},
+                                 {"GUITAR", "ST3", "12"},
+                                 {"GUITAR", "ST4", "7"},
+                                 {"GUITAR", "ST5", "11"},
+                                 {"GUITAR", "ST6", "0"}});
     EXPECT_EQ(one_bad.guitar_keys, (std::array<int, 6>{5, 10, 2, 7, 11, 0}));
 
-    AppState all_zero = ReadWith({{"BASS", "ST1", "0"}, {"BASS", "ST2", "0"}, {"BASS", "ST3", "0"},
-                                  {"BASS", "ST4", "0"}});
+    AppState all_zero =
+        ReadWith({{"BASS", "ST1", "0"}, {"BASS", "ST2", "0"}, {"BASS", "ST3", "0"}, {"BASS", "ST4", "0"}});
     EXPECT_EQ(all_zero.bass_keys, kDefaultBassKeys);
 
     AppState negative = ReadWith({{"SHAMI", "ST1", "-1"}, {"SHAMI", "ST2", "3"}, {"SHAMI", "ST3", "0"}});
@@ -132,8 +136,8 @@ TEST(Settings, OpenStringTableResetsWhole) {
         int row, column, delta;
         bool kept;
     };
-    const Case cases[] = {{0, 0, 4, true}, {0, 0, 5, false}, {3, 5, 4, true}, {3, 5, -4, false} /* not a key */, {1, 2, -4, true},
-                          {2, 5, 4, true}, {2, 5, 5, false}, {3, 1, -5, false}};
+    const Case cases[] = {{0, 0, 4, true},  {0, 0, 5, false}, {3, 5, 4, true},  {3, 5, -4, false} /* not a key */,
+                          {1, 2, -4, true}, {2, 5, 4, true},  {2, 5, 5, false}, {3, 1, -5, false}};
     for (const Case& c : cases) {
         int value = kDefaultOpenStringKeys[c.row][c.column] + c.delta;
         AppState s = ReadWith(OpenStringTableWith(c.row, c.column, value));
@@ -144,8 +148,11 @@ TEST(Settings, OpenStringTableResetsWhole) {
 }
 
 TEST(Settings, SingleToolModesIgnoreToolKeys) {
-    std::vector<Entry> file = {{"TUNER", "KIND", "1"}, {"METRONOME", "SPEED", "200"}, {"BEAT", "NO", "3"},
-                               {"PALLET", "NO", "2"}, {"SCREEN", "SIZE", "0"}};
+    std::vector<Entry> file = {{"TUNER", "KIND", "1"},
+                               {"METRONOME", "SPEED", "200"},
+                               {"BEAT", "NO", "3"},
+                               {"PALLET", "NO", "2"},
+                               {"SCREEN", "SIZE", "0"}};
     struct Case {
         int mode, tool, screen;
     };
@@ -171,10 +178,9 @@ TEST(Settings, WriterOrderAndValues) {
     s.metronome_tempo = 999;
     WriteSettings(s, store);
 
-    std::vector<std::string> expected = {"SCREEN/SIZE", "TUNER/VOLUME", "TUNER/KIND", "OSILO/STATUS",
-                                         "NOTE/STATUS", "LOWFRQ/STATUS", "METRONOME/SPEED", "TARGET/NOTE",
-                                         "PLOT/MODE", "LOWFRQ/ZOOM", "FORS/STATUS", "INST/STATUS", "INST/KIND",
-                                         "INST/STRING"};
+    std::vector<std::string> expected = {
+        "SCREEN/SIZE", "TUNER/VOLUME", "TUNER/KIND",  "OSILO/STATUS", "NOTE/STATUS", "LOWFRQ/STATUS", "METRONOME/SPEED",
+        "TARGET/NOTE", "PLOT/MODE",    "LOWFRQ/ZOOM", "FORS/STATUS",  "INST/STATUS", "INST/KIND",     "INST/STRING"};
     for (int i = 1; i <= 6; ++i) expected.push_back("GUITAR/ST" + std::to_string(i));
     for (int i = 1; i <= 4; ++i) expected.push_back("BASS/ST" + std::to_string(i));
     for (int i = 1; i <= 4; ++i) expected.push_back("UKULELE/ST" + std::to_string(i));
@@ -182,11 +188,11 @@ TEST(Settings, WriterOrderAndValues) {
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 6; ++c) expected.push_back("STRING" + std::to_string(r) + "/NOTE" + std::to_string(c));
     }
-    for (const char* key : {"BEAT/NO", "METRO/SOUND1", "METRO/SOUND2", "PALLET/NO", "METRO/TYPE", "SINE/HZ",
-                            "SINE/TYPE", "SINE/FILE", "SAMPLING/HZ", "SAMPLING/TIME", "SAMPLING/STEREO",
-                            "KARAOKE/INPUT1", "KARAOKE/INPUT2", "KARAOKE/OUTPUT", "KARAOKE/MAKEKIND", "SINE/VOL",
-                            "METRONOME/KIND", "CONDUCTOR/LINE", "DOWNBEAT/2", "DOWNBEAT/3", "DOWNBEAT/4",
-                            "DOWNBEAT/5", "DOWNBEAT/6"}) {
+    for (const char* key :
+         {"BEAT/NO",        "METRO/SOUND1",   "METRO/SOUND2",     "PALLET/NO",     "METRO/TYPE",      "SINE/HZ",
+          "SINE/TYPE",      "SINE/FILE",      "SAMPLING/HZ",      "SAMPLING/TIME", "SAMPLING/STEREO", "KARAOKE/INPUT1",
+          "KARAOKE/INPUT2", "KARAOKE/OUTPUT", "KARAOKE/MAKEKIND", "SINE/VOL",      "METRONOME/KIND",  "CONDUCTOR/LINE",
+          "DOWNBEAT/2",     "DOWNBEAT/3",     "DOWNBEAT/4",       "DOWNBEAT/5",    "DOWNBEAT/6"}) {
         expected.push_back(key);
     }
     EXPECT_EQ(store.written(), expected);
@@ -199,9 +205,14 @@ TEST(Settings, WriterOrderAndValues) {
 }
 
 TEST(Settings, WrittenFileReadsBackTheSame) {
-    AppState original = ReadWith({{"TUNER", "KIND", "1"}, {"METRONOME", "SPEED", "96"}, {"TARGET", "NOTE", "49"},
-                                  {"INST", "KIND", "2"}, {"INST", "STRING", "3"}, {"DOWNBEAT", "4", "1"},
-                                  {"METRO", "SOUND1", "click hi.wav"}, {"SAMPLING", "HZ", "22050"}});
+    AppState original = ReadWith({{"TUNER", "KIND", "1"},
+                                  {"METRONOME", "SPEED", "96"},
+                                  {"TARGET", "NOTE", "49"},
+                                  {"INST", "KIND", "2"},
+                                  {"INST", "STRING", "3"},
+                                  {"DOWNBEAT", "4", "1"},
+                                  {"METRO", "SOUND1", "click hi.wav"},
+                                  {"SAMPLING", "HZ", "22050"}});
     FakeProfileStore store;
     WriteSettings(original, store);
     AppState again;

@@ -70,13 +70,14 @@ struct Rig {
     }
     void Deliver(int index, FakeBacklog* backlog = nullptr) {
         FakeBacklog none;
-        engine.OnData(device.samples[index], backlog ? *backlog : none,
-                      [this](const int16_t* frame) {
-                          ++analyses;
-                          last_frame.assign(frame, frame + kAnalysisFrameSamples);
-                          EXPECT_EQ(busy, 1);
-                      },
-                      [this] { ++repaints; });
+        engine.OnData(
+            device.samples[index], backlog ? *backlog : none,
+            [this](const int16_t* frame) {
+                ++analyses;
+                last_frame.assign(frame, frame + kAnalysisFrameSamples);
+                EXPECT_EQ(busy, 1);
+            },
+            [this] { ++repaints; });
     }
     int16_t SlotValue(int slot) const { return last_frame[slot * kCaptureBufferSamples]; }
 };
@@ -136,7 +137,8 @@ TEST(CaptureEngine, UnknownBufferCountsAsFirst) {
     int16_t stranger[kCaptureBufferSamples] = {};
     EXPECT_EQ(rig.engine.BufferIndex(stranger), 0);
     FakeBacklog none;
-    rig.engine.OnData(stranger, none, [](const int16_t*) {}, [] {});
+    rig.engine.OnData(
+        stranger, none, [](const int16_t*) {}, [] {});
     EXPECT_EQ(rig.device.queued, (std::vector<int>{0}));
 }
 
@@ -190,7 +192,8 @@ TEST(CaptureEngine, NothingHappensWhileStoppedButTheRepaint) {
     int16_t samples[kCaptureBufferSamples] = {};
     FakeBacklog backlog;
     int repaints = 0;
-    rig.engine.OnData(samples, backlog, [](const int16_t*) { FAIL(); }, [&] { ++repaints; });
+    rig.engine.OnData(
+        samples, backlog, [](const int16_t*) { FAIL(); }, [&] { ++repaints; });
     EXPECT_EQ(repaints, 1);
 }
 

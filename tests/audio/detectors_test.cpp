@@ -29,7 +29,9 @@ std::vector<int16_t> Frame(const std::vector<Tone>& tones, int rate = 44100) {
     return frame;
 }
 
-double KeyHz(int key) { return 440.0 * std::pow(2.0, (key - 49) / 12.0); }  // key 1..88
+double KeyHz(int key) {
+    return 440.0 * std::pow(2.0, (key - 49) / 12.0);
+}  // key 1..88
 
 class DetectorsTest : public ::testing::Test {
 protected:
@@ -106,7 +108,8 @@ TEST_F(DetectorsTest, FrequencyModeUsesColumnPeak) {
             ColumnPeak p = spectra.ColumnLevel(c, zoom);
             if (p.level > best.level) best = p, best_column = c;
         }
-        EXPECT_EQ(state.display_frequency, static_cast<int>(best_column * 250.5681818181818 + best.offset * 10.7666015625))
+        EXPECT_EQ(state.display_frequency,
+                  static_cast<int>(best_column * 250.5681818181818 + best.offset * 10.7666015625))
             << zoom;
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_EQ(lines[0], std::to_string(best_column) + " j=" + std::to_string(best.offset) + " \r\n");

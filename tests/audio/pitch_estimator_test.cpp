@@ -139,8 +139,7 @@ TEST(MeasurePitchNearKey, FollowsTheSampleRate) {
     const struct {
         int rate, key;
         double detune;
-    } cases[] = {{8000, 1, -35},  {8000, 76, 20},   {11025, 88, -35},
-                 {22050, 30, 20}, {32000, 61, -35}, {48000, 88, 20}};
+    } cases[] = {{8000, 1, -35}, {8000, 76, 20}, {11025, 88, -35}, {22050, 30, 20}, {32000, 61, -35}, {48000, 88, 20}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.rate << " Hz, key " << c.key);
         const double hz = Detuned(c.key, c.detune);
@@ -164,8 +163,7 @@ TEST(MeasurePitchNearKey, NoReadingWithoutAToneNearTheKeyOrValidInput) {
     const auto a0 = Frame({{27.5, 0.5}});
     const std::vector<int16_t> silence(kSamples, 0), offset(kSamples, 6554);  // a fifth of full scale
     const auto above = Frame({{Detuned(49, 70), 0.5}}), below = Frame({{Detuned(49, -70), 0.5}});
-    const auto octave_above = Frame({{KeyFrequency(61), 0.5}}),
-               octave_below = Frame({{KeyFrequency(37), 0.5}});
+    const auto octave_above = Frame({{KeyFrequency(61), 0.5}}), octave_below = Frame({{KeyFrequency(37), 0.5}});
     // Above or too close to half the rate, the key's probe would read an alias.
     const auto c8 = Frame({{KeyFrequency(88), 0.5}}, 0, 8000), b7 = Frame({{KeyFrequency(87), 0.5}}, 0, 8000);
     const struct {
@@ -195,8 +193,7 @@ TEST(MeasurePitchNearKey, NoReadingWithoutAToneNearTheKeyOrValidInput) {
         EXPECT_EQ(MeasureCentsNearKey(c.frame, c.samples, c.rate, c.key), kNoCentsReading) << c.name;
     }
     double measured = 0;
-    EXPECT_TRUE(MeasurePitchNearKey(a4.data(), 4096, kRate, 49, measured))
-        << "a shorter frame still serves A4";
+    EXPECT_TRUE(MeasurePitchNearKey(a4.data(), 4096, kRate, 49, measured)) << "a shorter frame still serves A4";
     EXPECT_NEAR(CentsBetween(measured, 440.0), 0, 1.0);
 }
 

@@ -27,7 +27,7 @@ std::vector<int16_t> Tone(double hz, double amplitude, int sampling_hz) {
 }
 
 class SpectraTest : public ::testing::Test {
-  protected:
+protected:
     void Analyse(const std::vector<int16_t>& frame, int sampling_hz) {
         s->BuildTables(sampling_hz / 2);
         s->Compute(frame.data(), true);
@@ -44,9 +44,8 @@ class SpectraTest : public ::testing::Test {
 
 TEST(LevelFromMagnitude, ScaleAndLimits) {
     const double kInf = std::numeric_limits<double>::infinity();
-    const std::pair<double, int> cases[] = {{0.0, 0},  {-5.0, 0},   {std::nan(""), 0}, {1e-200, 0},
-                                            {0.5, 0},  {1.0, 0},    {5.0, 22},         {10.0, 32},
-                                            {1e3, 80}, {1e300, 80}, {kInf, 80}};
+    const std::pair<double, int> cases[] = {{0.0, 0},  {-5.0, 0},  {std::nan(""), 0}, {1e-200, 0}, {0.5, 0},  {1.0, 0},
+                                            {5.0, 22}, {10.0, 32}, {1e3, 80},         {1e300, 80}, {kInf, 80}};
     for (const auto& c : cases) EXPECT_EQ(LevelFromMagnitude(c.first), c.second) << c.first;
 }
 

@@ -84,8 +84,8 @@ TEST(MetronomeTiming, PlanFromTempoAndSteps) {
         {120, 27, 500, 10, 8, 230}, {30, 37, 2000, 50, 4, 150}, {300, 5, 200, 40, 0, 0}};
     for (const auto& c : cases) {
         const BeatTiming t = TimingFor(int(c[0]), int(c[1]));
-        EXPECT_EQ((std::array<double, 6>{c[0], double(t.steps), t.period_ms, double(t.sleep_ms),
-                                         double(t.rem_ms), t.leftover_ms}),
+        EXPECT_EQ((std::array<double, 6>{c[0], double(t.steps), t.period_ms, double(t.sleep_ms), double(t.rem_ms),
+                                         t.leftover_ms}),
                   c);
     }
 }
@@ -190,8 +190,7 @@ std::vector<long long> ClickGaps(AppState& s, int beats, std::vector<std::string
     out.clock = &clock.now;
     if (debug) SetDebugSink([debug](const char* text) { debug->push_back(text); });
     MetronomeRun run(s, clock, out);
-    for (int guard = 0; guard < 100000 && static_cast<int>(out.click_times.size()) < beats; ++guard)
-        run.Iterate();
+    for (int guard = 0; guard < 100000 && static_cast<int>(out.click_times.size()) < beats; ++guard) run.Iterate();
     SetDebugSink(nullptr);
     std::vector<long long> gaps;
     for (std::size_t i = 1; i < out.click_times.size(); ++i)
@@ -319,8 +318,7 @@ TEST(ClickSounds, OtherFormatsBecomeSixteenBitStereoAt44100) {
     for (const Case& c : cases) {
         WaveSource s = Sound(c.rate, c.bits, std::vector<std::vector<long>>(c.frames_in, c.frame));
         ASSERT_TRUE(ConvertToClickFormat(s)) << c.rate << " Hz, " << c.bits << " bits";
-        EXPECT_EQ((std::vector<int>{s.sampleRate, s.bitsPerSample, s.channels}),
-                  (std::vector<int>{44100, 16, 2}));
+        EXPECT_EQ((std::vector<int>{s.sampleRate, s.bitsPerSample, s.channels}), (std::vector<int>{44100, 16, 2}));
         EXPECT_EQ(s.bytesToQueue, c.frames_out * 4) << c.rate << " Hz, " << c.bits << " bits";
         EXPECT_EQ(Frame(s, 0), c.out);
         EXPECT_EQ(Frame(s, c.frames_out - 1), c.out);

@@ -12,8 +12,8 @@
 
 // Readable failures: what is drawn, where, and how.
 void PrintTo(const MetronomeDraw& d, std::ostream* os) {
-    *os << "kind " << d.kind << " image " << d.id << " at (" << d.x << "," << d.y << ") " << d.width << "x"
-        << d.height << " colour 0x" << std::hex << d.colour << std::dec << " pen " << d.pen_width;
+    *os << "kind " << d.kind << " image " << d.id << " at (" << d.x << "," << d.y << ") " << d.width << "x" << d.height
+        << " colour 0x" << std::hex << d.colour << std::dec << " pen " << d.pen_width;
     for (const auto& p : d.points) *os << " (" << p[0] << "," << p[1] << ")";
 }
 
@@ -23,8 +23,12 @@ using Items = std::vector<MetronomeDraw>;
 using D = MetronomeDraw;
 using Segments = std::vector<std::array<int, 4>>;
 
-int Small(int digit) { return kImageSmallDigitFirst + digit; }
-int Large(int digit) { return kImageLargeDigitFirst + digit; }
+int Small(int digit) {
+    return kImageSmallDigitFirst + digit;
+}
+int Large(int digit) {
+    return kImageLargeDigitFirst + digit;
+}
 
 constexpr int kShadowW = 100, kShadowH = 20;
 constexpr int kCommonItems = 5;  // labels, bar-length digit and its two buttons
@@ -50,12 +54,20 @@ TEST(MetronomeLayout, NormalKindInDrawingOrder) {
     v.bar_count = 7;
     v.pressed_button = 4;
     const Items expected = {
-        D::Keyed(kImageBeat, 5, 10),      D::Keyed(kImageMeasure, 5, 60),     D::Keyed(Large(4), 135, 0),
-        D::Opaque(52, 75, 10),            D::Opaque(56, 177, 10),             D::Keyed(Small(7), 69, 100),
-        D::Opaque(kImageMetronomeBody, 85, 55),                               D::Opaque(52, 250, 352),
-        D::Opaque(57, 346, 352),          D::Keyed(kImageRodFirst + 18, 317, 159),
+        D::Keyed(kImageBeat, 5, 10),
+        D::Keyed(kImageMeasure, 5, 60),
+        D::Keyed(Large(4), 135, 0),
+        D::Opaque(52, 75, 10),
+        D::Opaque(56, 177, 10),
+        D::Keyed(Small(7), 69, 100),
+        D::Opaque(kImageMetronomeBody, 85, 55),
+        D::Opaque(52, 250, 352),
+        D::Opaque(57, 346, 352),
+        D::Keyed(kImageRodFirst + 18, 317, 159),
         D::Keyed(kImageWeightFirst + 18, 300, 129 + 90),
-        D::Keyed(Small(1), 296, 102),     D::Keyed(Small(2), 312, 102),       D::Keyed(Small(0), 328, 102),
+        D::Keyed(Small(1), 296, 102),
+        D::Keyed(Small(2), 312, 102),
+        D::Keyed(Small(0), 328, 102),
     };
     EXPECT_EQ(MetronomeScreenItems(v).items, expected);
 }
@@ -101,18 +113,17 @@ TEST(MetronomeLayout, PendulumFollowsTempoAndSwing) {
         v.tempo = c.tempo;
         v.power_on = c.running;
         const Items items = MetronomeScreenItems(v).items;
-        EXPECT_EQ(Items(items.begin() + 8, items.begin() + 10),
-                  (Items{D::Keyed(kImageRodFirst + c.rod, c.rod_x, c.rod_y),
-                         D::Keyed(kImageWeightFirst + c.rod, c.x, c.y)}))
+        EXPECT_EQ(
+            Items(items.begin() + 8, items.begin() + 10),
+            (Items{D::Keyed(kImageRodFirst + c.rod, c.rod_x, c.rod_y), D::Keyed(kImageWeightFirst + c.rod, c.x, c.y)}))
             << "rod " << c.rod << " tempo " << c.tempo;
     }
 }
 
 TEST(MetronomeLayout, TopRowKindsAndIdleConductor) {
-    const Items expected = {
-        D::Opaque(kImageTempo, 250, 5), D::Opaque(53, 370, 10),     D::Opaque(56, 575, 10),
-        D::Keyed(Large(1), 430, 5),     D::Keyed(Large(2), 480, 5), D::Keyed(Large(0), 534, 5),
-        D::Opaque(kImageConductor, 0, 130)};
+    const Items expected = {D::Opaque(kImageTempo, 250, 5),    D::Opaque(53, 370, 10),     D::Opaque(56, 575, 10),
+                            D::Keyed(Large(1), 430, 5),        D::Keyed(Large(2), 480, 5), D::Keyed(Large(0), 534, 5),
+                            D::Opaque(kImageConductor, 0, 130)};
     MetronomeView v = View(kKindConductor);
     v.pressed_button = 30;
     EXPECT_EQ(Tail(v), expected);
@@ -122,9 +133,9 @@ TEST(MetronomeLayout, TopRowKindsAndIdleConductor) {
 
 TEST(MetronomeLayout, CellRows) {
     for (const auto& [beat_no, xs] : {std::pair<int, std::vector<int>>{3, {120, 220, 320, 420}},
-                                {0, {220, 320}},
-                                {5, {20, 120, 220, 320, 420, 520}},
-                                {6, {120, 220, 320, 420}}}) {  // no grouping shows four
+                                      {0, {220, 320}},
+                                      {5, {20, 120, 220, 320, 420, 520}},
+                                      {6, {120, 220, 320, 420}}}) {  // no grouping shows four
         MetronomeView signal = View(kKindSignal), ball = View(kKindBall);
         signal.beat_no = ball.beat_no = beat_no;
         Items expected_lamps, expected_balls;
@@ -141,24 +152,22 @@ TEST(MetronomeLayout, CellRows) {
     MetronomeView v = View(kKindSignal);
     v.power_on = true;
     v.beat_index = 2;
-    EXPECT_EQ(Tail(v, 6),
-              (Items{D::Opaque(kImageSignalOff, 120, 150), D::Opaque(kImageSignalOff, 220, 150),
-                     D::Opaque(kImageSignalOn, 320, 150), D::Opaque(kImageSignalOff, 420, 150)}));
+    EXPECT_EQ(Tail(v, 6), (Items{D::Opaque(kImageSignalOff, 120, 150), D::Opaque(kImageSignalOff, 220, 150),
+                                 D::Opaque(kImageSignalOn, 320, 150), D::Opaque(kImageSignalOff, 420, 150)}));
 }
 
 TEST(MetronomeLayout, BallFallsAndRisesWithItsShadow) {
     // tempo, rod -> ball y, shadow x offset, width, height.
     // 120 bpm swings over rods 5..31 in 27 steps of 420 / 27 = 15 time units; 300 bpm over 16..20.
     const std::array<int, 6> cases[] = {
-        {120, 5, 150, 33, 33, 6},    // the beat: highest, smallest shadow
-        {120, 9, 210, 33, 33, 6},    {120, 10, 225, 25, 50, 10},  // t 60 and 75
-        {120, 15, 300, 0, 100, 20},  {120, 19, 360, 0, 100, 20},  // t 150; t 210, the floor, rising from here
-        {120, 24, 285, 25, 50, 10},  {120, 31, 180, 33, 33, 6},   {300, 20, 234, 25, 50, 10},
+        {120, 5, 150, 33, 33, 6},                                // the beat: highest, smallest shadow
+        {120, 9, 210, 33, 33, 6},   {120, 10, 225, 25, 50, 10},  // t 60 and 75
+        {120, 15, 300, 0, 100, 20}, {120, 19, 360, 0, 100, 20},  // t 150; t 210, the floor, rising from here
+        {120, 24, 285, 25, 50, 10}, {120, 31, 180, 33, 33, 6},  {300, 20, 234, 25, 50, 10},
     };
     for (const auto& c : cases) {
         const BallPose p = BallPoseFor(c[1], c[0], kShadowW, kShadowH);
-        EXPECT_EQ((std::array<int, 6>{c[0], c[1], p.ball_y, p.shadow_x_offset, p.shadow_width, p.shadow_height}),
-                  c);
+        EXPECT_EQ((std::array<int, 6>{c[0], c[1], p.ball_y, p.shadow_x_offset, p.shadow_width, p.shadow_height}), c);
     }
 }
 
@@ -198,7 +207,8 @@ TEST(MetronomeLayout, CurrentBeatTraceGrowsWithTheRod) {
         {2, 0, 22, 30, {{324, 130, 200, 448}, {200, 448, 200, 448}}},   // first stroke 170.66, d 170.25
         {5, 1, 27, 176, {{302, 206, 206, 438}, {206, 438, 152, 298}}},  // 200.57 in all, d 190.009
         // Bars without grouping share the two-beat figure: beat 1 starts at (273, 19).
-        {0, 1, 5, 120, {{546, 158, 546, 158}}}, {6, 1, 5, 120, {{546, 158, 546, 158}}},
+        {0, 1, 5, 120, {{546, 158, 546, 158}}},
+        {6, 1, 5, 120, {{546, 158, 546, 158}}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(CurrentBeatTrace(c.beat_no, c.beat_index, c.rod, c.tempo), c.segments)
@@ -240,20 +250,20 @@ TEST(MetronomeLayout, WeightBoxesAtBothSizes) {
     // 31 bpm 130 and 193 halve to 65 and 96. Rod position 0 at 120: 54 < x < 96, 460 < y < 523.
     // rod, tempo, size, x, y, hit
     const std::array<int, 6> hits[] = {
-        {18, 30, 0, 301, 130, 1},  {18, 30, 0, 341, 191, 1}, {18, 30, 0, 300, 150, 0}, {18, 30, 0, 342, 150, 0},
-        {18, 30, 0, 320, 129, 0},  {18, 30, 0, 320, 192, 0}, {18, 300, 0, 320, 400, 1}, {18, 300, 0, 320, 399, 0},
-        {18, 30, 1, 151, 65, 1},   {18, 30, 1, 170, 95, 1},  {18, 30, 1, 150, 80, 0},  {18, 30, 1, 160, 96, 0},
-        {18, 31, 1, 160, 65, 0},   {18, 31, 1, 160, 66, 1},  {0, 120, 0, 60, 470, 1},  {0, 120, 0, 320, 220, 0}};
+        {18, 30, 0, 301, 130, 1}, {18, 30, 0, 341, 191, 1}, {18, 30, 0, 300, 150, 0},  {18, 30, 0, 342, 150, 0},
+        {18, 30, 0, 320, 129, 0}, {18, 30, 0, 320, 192, 0}, {18, 300, 0, 320, 400, 1}, {18, 300, 0, 320, 399, 0},
+        {18, 30, 1, 151, 65, 1},  {18, 30, 1, 170, 95, 1},  {18, 30, 1, 150, 80, 0},   {18, 30, 1, 160, 96, 0},
+        {18, 31, 1, 160, 65, 0},  {18, 31, 1, 160, 66, 1},  {0, 120, 0, 60, 470, 1},   {0, 120, 0, 320, 220, 0}};
     for (const auto& c : hits) {
         EXPECT_EQ(WeightHit(c[0], c[1], c[2], c[3], c[4]), c[5] != 0)
             << "rod " << c[0] << " tempo " << c[1] << " size " << c[2] << " at " << c[3] << "," << c[4];
     }
     // The drag column, rod upright: 300 < x < 342, 129 < y < 399, halved at half size.
     // rod, size, x, y, inside
-    const std::array<int, 5> drags[] = {
-        {18, 0, 301, 130, 1}, {18, 0, 341, 398, 1}, {18, 0, 300, 200, 0}, {18, 0, 342, 200, 0},
-        {18, 0, 320, 129, 0}, {18, 0, 320, 399, 0}, {18, 1, 151, 65, 1},  {18, 1, 170, 198, 1},
-        {18, 1, 150, 100, 0}, {18, 1, 160, 199, 0}, {0, 0, 60, 300, 1},   {0, 0, 320, 300, 0}};
+    const std::array<int, 5> drags[] = {{18, 0, 301, 130, 1}, {18, 0, 341, 398, 1}, {18, 0, 300, 200, 0},
+                                        {18, 0, 342, 200, 0}, {18, 0, 320, 129, 0}, {18, 0, 320, 399, 0},
+                                        {18, 1, 151, 65, 1},  {18, 1, 170, 198, 1}, {18, 1, 150, 100, 0},
+                                        {18, 1, 160, 199, 0}, {0, 0, 60, 300, 1},   {0, 0, 320, 300, 0}};
     for (const auto& c : drags) {
         EXPECT_EQ(WeightDragArea(c[0], c[1], c[2], c[3]), c[4] != 0)
             << "rod " << c[0] << " size " << c[1] << " at " << c[2] << "," << c[3];

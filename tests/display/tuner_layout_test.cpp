@@ -10,8 +10,12 @@
 namespace {
 
 constexpr int kBlank = kImageBlankDigit;
-int Small(int digit) { return kImageSmallDigitFirst + digit; }
-int Large(int digit) { return kImageLargeDigitFirst + digit; }
+int Small(int digit) {
+    return kImageSmallDigitFirst + digit;
+}
+int Large(int digit) {
+    return kImageLargeDigitFirst + digit;
+}
 
 TEST(TunerLayout, FrequencyCells) {
     const struct {
@@ -55,9 +59,9 @@ TEST(TunerLayout, CentsCellsAndNeedle) {
 TEST(TunerLayout, NoteCells) {
     const struct {
         int note, fors, octave, letter;
-    } cases[] = {{49, 0, Large(4), 76},  {2, 1, Large(0), 77},  {2, 0, Large(0), 78}, {1, 0, Large(0), 76},
-                 {3, 0, Large(0), 79},   {4, 0, Large(1), 63},  {15, 1, Large(1), 79}, {16, 0, Large(2), 63},
-                 {88, 0, Large(8), 63},  {41, 1, Large(4), 64}, {41, 0, Large(4), 65}, {47, 0, Large(4), 73}};
+    } cases[] = {{49, 0, Large(4), 76}, {2, 1, Large(0), 77},  {2, 0, Large(0), 78},  {1, 0, Large(0), 76},
+                 {3, 0, Large(0), 79},  {4, 0, Large(1), 63},  {15, 1, Large(1), 79}, {16, 0, Large(2), 63},
+                 {88, 0, Large(8), 63}, {41, 1, Large(4), 64}, {41, 0, Large(4), 65}, {47, 0, Large(4), 73}};
     for (const auto& c : cases) {
         EXPECT_EQ(OctaveDigitImage(c.note), c.octave) << c.note;
         EXPECT_EQ(NoteLetterImage(c.note, c.fors), c.letter) << c.note << " fors " << c.fors;
@@ -65,10 +69,10 @@ TEST(TunerLayout, NoteCells) {
 }
 
 TEST(TunerLayout, StringsAndLamp) {
-    EXPECT_EQ(StringNumberImage(0, 0, 0), kImageStringFirst + 2 * 5);      // guitar index 0: string 6
-    EXPECT_EQ(StringNumberImage(0, 5, 1), kImageStringFirst + 1);          // index 5: string 1, on
-    EXPECT_EQ(StringNumberImage(1, 0, 0), kImageStringFirst + 2 * 3);      // bass index 0: string 4
-    EXPECT_EQ(StringNumberImage(3, 2, 0), kImageStringFirst);              // shamisen index 2: string 1
+    EXPECT_EQ(StringNumberImage(0, 0, 0), kImageStringFirst + 2 * 5);  // guitar index 0: string 6
+    EXPECT_EQ(StringNumberImage(0, 5, 1), kImageStringFirst + 1);      // index 5: string 1, on
+    EXPECT_EQ(StringNumberImage(1, 0, 0), kImageStringFirst + 2 * 3);  // bass index 0: string 4
+    EXPECT_EQ(StringNumberImage(3, 2, 0), kImageStringFirst);          // shamisen index 2: string 1
 
     EXPECT_EQ(LampImage(49, 49, 9), kImageLedInTune);
     EXPECT_EQ(LampImage(49, 49, -9), kImageLedInTune);

@@ -126,7 +126,9 @@ std::string Format(const char* fmt, ...) {
     return buf;
 }
 
-std::string Hwnd(HWND h) { return Format("0x%lx", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(h))); }
+std::string Hwnd(HWND h) {
+    return Format("0x%lx", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(h)));
+}
 
 // ---- answers -------------------------------------------------------------------------------------
 
@@ -135,8 +137,12 @@ struct Answer {
     std::string text;
 };
 
-Answer Ok(const std::string& text = std::string()) { return {true, text}; }
-Answer Err(const std::string& text) { return {false, text}; }
+Answer Ok(const std::string& text = std::string()) {
+    return {true, text};
+}
+Answer Err(const std::string& text) {
+    return {false, text};
+}
 
 // ---- windows of the desktop ----------------------------------------------------------------------
 
@@ -200,16 +206,16 @@ struct MetricName {
 };
 
 const MetricName kMetrics[] = {
-    {"SM_CXSCREEN", SM_CXSCREEN},       {"SM_CYSCREEN", SM_CYSCREEN},
-    {"SM_CYCAPTION", SM_CYCAPTION},     {"SM_CYMENU", SM_CYMENU},
-    {"SM_CXFRAME", SM_CXFRAME},         {"SM_CYFRAME", SM_CYFRAME},
-    {"SM_CXBORDER", SM_CXBORDER},       {"SM_CYBORDER", SM_CYBORDER},
-    {"SM_CXEDGE", SM_CXEDGE},           {"SM_CYEDGE", SM_CYEDGE},
-    {"SM_CXDLGFRAME", SM_CXDLGFRAME},   {"SM_CYDLGFRAME", SM_CYDLGFRAME},
-    {"SM_CXPADDEDBORDER", 92},          {"SM_CYSMCAPTION", SM_CYSMCAPTION},
-    {"SM_CXSIZE", SM_CXSIZE},           {"SM_CYSIZE", SM_CYSIZE},
-    {"SM_CXMIN", SM_CXMIN},             {"SM_CYMIN", SM_CYMIN},
-    {"SM_CXVSCROLL", SM_CXVSCROLL},     {"SM_CYHSCROLL", SM_CYHSCROLL},
+    {"SM_CXSCREEN", SM_CXSCREEN},     {"SM_CYSCREEN", SM_CYSCREEN},
+    {"SM_CYCAPTION", SM_CYCAPTION},   {"SM_CYMENU", SM_CYMENU},
+    {"SM_CXFRAME", SM_CXFRAME},       {"SM_CYFRAME", SM_CYFRAME},
+    {"SM_CXBORDER", SM_CXBORDER},     {"SM_CYBORDER", SM_CYBORDER},
+    {"SM_CXEDGE", SM_CXEDGE},         {"SM_CYEDGE", SM_CYEDGE},
+    {"SM_CXDLGFRAME", SM_CXDLGFRAME}, {"SM_CYDLGFRAME", SM_CYDLGFRAME},
+    {"SM_CXPADDEDBORDER", 92},        {"SM_CYSMCAPTION", SM_CYSMCAPTION},
+    {"SM_CXSIZE", SM_CXSIZE},         {"SM_CYSIZE", SM_CYSIZE},
+    {"SM_CXMIN", SM_CXMIN},           {"SM_CYMIN", SM_CYMIN},
+    {"SM_CXVSCROLL", SM_CXVSCROLL},   {"SM_CYHSCROLL", SM_CYHSCROLL},
 };
 
 // ---- the probe inside the observed program ---------------------------------------------------------
@@ -509,8 +515,8 @@ private:
         HWAVEIN in = nullptr;
         MMRESULT in_result = waveInOpen(&in, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL);
         if (in_result == MMSYSERR_NOERROR) waveInClose(in);
-        return Ok(Format("outputs=%u inputs=%u output_open=%u input_open=%u", waveOutGetNumDevs(),
-                         waveInGetNumDevs(), out_result, in_result));
+        return Ok(Format("outputs=%u inputs=%u output_open=%u input_open=%u", waveOutGetNumDevs(), waveInGetNumDevs(),
+                         out_result, in_result));
     }
 
     // send MSG WPARAM LPARAM [TIMEOUT_MS]: the program's answer, or an error when it does not answer.
@@ -552,7 +558,8 @@ private:
     }
 
     Answer Style() {
-        return Ok(Format("style=0x%08lx exstyle=0x%08lx", static_cast<unsigned long>(GetWindowLongW(target_, GWL_STYLE)),
+        return Ok(Format("style=0x%08lx exstyle=0x%08lx",
+                         static_cast<unsigned long>(GetWindowLongW(target_, GWL_STYLE)),
                          static_cast<unsigned long>(GetWindowLongW(target_, GWL_EXSTYLE))));
     }
 
@@ -658,7 +665,7 @@ private:
         static const struct {
             const char* name;
             long id;
-        } kEntries[] = {{"restore", SC_RESTORE}, {"move", SC_MOVE},         {"size", SC_SIZE},
+        } kEntries[] = {{"restore", SC_RESTORE},   {"move", SC_MOVE},         {"size", SC_SIZE},
                         {"minimize", SC_MINIMIZE}, {"maximize", SC_MAXIMIZE}, {"close", SC_CLOSE}};
         probe::Block b = Request(probe::kSysMenu, {});
         for (const auto& e : kEntries) b.arg[b.arg_count++] = e.id;
@@ -728,8 +735,8 @@ private:
             return Ok(Format("%ld %ld", r.right - r.left, r.bottom - r.top));
         }
         if (method != "window" && method != "print") return Err("unknown capture method " + method);
-        probe::Block b = Request(probe::kCapture,
-                                 {method == "print" ? probe::kCapturePrintWindow : probe::kCaptureWindowDc});
+        probe::Block b =
+            Request(probe::kCapture, {method == "print" ? probe::kCapturePrintWindow : probe::kCaptureWindowDc});
         std::wcsncpy(b.text_in, path.c_str(), MAX_PATH * 2 - 1);
         std::string error;
         if (!Ask(b, &error)) return Err(error);

@@ -83,7 +83,9 @@ void AnswerSysMenu(probe::Block& b, HWND hwnd) {
     b.status = probe::kOk;
 }
 
-HWND Toolbar(const probe::Block& b, HWND hwnd) { return GetDlgItem(hwnd, b.arg[0]); }
+HWND Toolbar(const probe::Block& b, HWND hwnd) {
+    return GetDlgItem(hwnd, b.arg[0]);
+}
 
 void AnswerToolbarCount(probe::Block& b, HWND hwnd) {
     HWND tb = Toolbar(b, hwnd);
@@ -122,8 +124,7 @@ void AnswerToolbarByCommand(probe::Block& b, HWND hwnd) {
     TBBUTTONINFOW info = {};
     info.cbSize = sizeof(info);
     info.dwMask = TBIF_IMAGE | TBIF_STATE | TBIF_STYLE;
-    LRESULT index = SendMessageW(tb, TB_GETBUTTONINFOW, static_cast<WPARAM>(b.arg[1]),
-                                 reinterpret_cast<LPARAM>(&info));
+    LRESULT index = SendMessageW(tb, TB_GETBUTTONINFOW, static_cast<WPARAM>(b.arg[1]), reinterpret_cast<LPARAM>(&info));
     if (index < 0) {
         b.status = probe::kFailed;
         return;
@@ -165,7 +166,8 @@ void TooltipFromNotify(probe::Block& b, HWND hwnd, HWND tb) {
     SendMessageW(hwnd, WM_NOTIFY, static_cast<WPARAM>(b.arg[1]), reinterpret_cast<LPARAM>(&info));
     wchar_t text[1024] = L"";
     if (info.lpszText && IS_INTRESOURCE(info.lpszText)) {
-        if (info.hinst) LoadStringW(info.hinst, static_cast<UINT>(reinterpret_cast<UINT_PTR>(info.lpszText)), text, 1024);
+        if (info.hinst)
+            LoadStringW(info.hinst, static_cast<UINT>(reinterpret_cast<UINT_PTR>(info.lpszText)), text, 1024);
     } else if (info.lpszText) {
         std::wcsncpy(text, info.lpszText, 1023);
     } else {
@@ -290,4 +292,6 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeGetMessage(int code, WPAR
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) {
+    return TRUE;
+}

@@ -25,14 +25,14 @@ inline void DoneEventName(wchar_t* out, size_t size, DWORD driver_pid) {
 }
 
 enum Op : LONG {
-    kMenuState = 1,   // arg0 = command id -> value0 = GetMenuState result (-1 when absent), text = item text
-    kMenuBar = 2,     // -> value0 = item count, text = item texts separated by '\n'
-    kSysMenu = 3,     // arg0..argN = SC_ ids (count in arg_count) -> value[i] = GetMenuState result
-    kToolbarCount = 4,   // arg0 = toolbar control id -> value0 = button count
-    kToolbarButton = 5,  // arg0 = toolbar id, arg1 = index -> value0 command, 1 image, 2 state, 3 style
+    kMenuState = 1,         // arg0 = command id -> value0 = GetMenuState result (-1 when absent), text = item text
+    kMenuBar = 2,           // -> value0 = item count, text = item texts separated by '\n'
+    kSysMenu = 3,           // arg0..argN = SC_ ids (count in arg_count) -> value[i] = GetMenuState result
+    kToolbarCount = 4,      // arg0 = toolbar control id -> value0 = button count
+    kToolbarButton = 5,     // arg0 = toolbar id, arg1 = index -> value0 command, 1 image, 2 state, 3 style
     kToolbarByCommand = 6,  // arg0 = toolbar id, arg1 = command -> value0 index, 1 image, 2 state, 3 style
-    kTooltip = 7,       // arg0 = toolbar id, arg1 = command, arg2 = route -> text
-    kCapture = 8,       // arg0 = method, text_in = BMP path -> value0 width, value1 height
+    kTooltip = 7,           // arg0 = toolbar id, arg1 = command, arg2 = route -> text
+    kCapture = 8,           // arg0 = method, text_in = BMP path -> value0 width, value1 height
 };
 
 // How the tooltip text is fetched: through the toolbar's own tooltip control (as a hovering user

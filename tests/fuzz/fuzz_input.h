@@ -13,8 +13,7 @@
 inline const std::string& InputPath() {
     static const std::string path = [] {
         const char* dir = std::getenv("TMPDIR");
-        return std::string(dir && *dir ? dir : "/tmp") + "/harmolab_fuzz_" + std::to_string(getpid()) +
-               ".wav";
+        return std::string(dir && *dir ? dir : "/tmp") + "/harmolab_fuzz_" + std::to_string(getpid()) + ".wav";
     }();
     return path;
 }

@@ -16,8 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         WaveSource streamed;
         FUZZ_CHECK(OpenWaveStream(path, streamed, false));
         FUZZ_CHECK(streamed.totalBytes == loaded.bytesToQueue);
-        FUZZ_CHECK(streamed.sampleRate == loaded.sampleRate &&
-                   streamed.bitsPerSample == loaded.bitsPerSample);
+        FUZZ_CHECK(streamed.sampleRate == loaded.sampleRate && streamed.bitsPerSample == loaded.bitsPerSample);
         const std::uint32_t buffered = streamed.totalBytes - streamed.bytesInFile;
         FUZZ_CHECK(std::memcmp(streamed.buffer, loaded.buffer, buffered) == 0);
         ResetWaveSource(streamed);

@@ -57,8 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (OpenWaveStream(path, source, true)) {
         FUZZ_CHECK(source.bytesInFile == source.totalBytes && source.buffer[0] == 0);
         FUZZ_CHECK(std::uint64_t{source.totalBytes} + source.dataOffset <= size);
-        FUZZ_CHECK(file_duration.minutes < 60 && file_duration.seconds < 60 &&
-                   file_duration.milliseconds < 1000);
+        FUZZ_CHECK(file_duration.minutes < 60 && file_duration.seconds < 60 && file_duration.milliseconds < 1000);
         const std::uint64_t streamed = ReadThroughRing(source);
         FUZZ_CHECK(streamed == source.totalBytes);
     }

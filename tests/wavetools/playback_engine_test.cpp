@@ -120,8 +120,7 @@ struct TempWave {
         recipe.channels = static_cast<std::uint16_t>(channels);
         recipe.bits = static_cast<std::uint16_t>(bits), recipe.dataBytes = bytes;
         const std::vector<std::uint8_t> contents = WaveBytes(recipe);
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(contents.data()), contents.size());
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(contents.data()), contents.size());
     }
     ~TempWave() { std::filesystem::remove(path); }
     std::string path = ::testing::TempDir() + "harmolab_play_" +

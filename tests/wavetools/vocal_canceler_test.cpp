@@ -90,9 +90,9 @@ void ExpectHeader(const std::vector<std::uint8_t>& file, std::uint32_t rate, std
     EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RIFF");
     EXPECT_EQ(std::string(file.begin() + 8, file.begin() + 16), "WAVEfmt ");
     EXPECT_EQ(std::string(file.begin() + 36, file.begin() + 40), "data");
-    const std::uint32_t fields[][3] = {{4, 4, data + 36}, {20, 2, 1},  {22, 2, channels}, {24, 4, rate},
-                                       {28, 4, rate * channels * 2}, {32, 2, channels * 2}, {34, 2, 16},
-                                       {40, 4, data}};
+    const std::uint32_t fields[][3] = {
+        {4, 4, data + 36},     {20, 2, 1},  {22, 2, channels}, {24, 4, rate}, {28, 4, rate * channels * 2},
+        {32, 2, channels * 2}, {34, 2, 16}, {40, 4, data}};
     for (const auto& f : fields) EXPECT_EQ(Le(file, f[0], static_cast<int>(f[1])), f[2]) << "at " << f[0];
 }
 
@@ -104,8 +104,12 @@ TEST(CancelerSample, ReadsSignedWith8000AsPositive) {
 }
 
 TEST(CancelerBlocks, KaraokeSubtractsModulo16BitsAndGetVocalTakesTheQuieterChannel) {
-    struct Case { int left, right, karaoke, vocal; };
-    const Case cases[] = {{1000, -200, 1200, -200}, {-200, 1000, -1200, -200}, {-7, 7, -14, 0},
+    struct Case {
+        int left, right, karaoke, vocal;
+    };
+    const Case cases[] = {{1000, -200, 1200, -200},
+                          {-200, 1000, -1200, -200},
+                          {-7, 7, -14, 0},
                           {32767, -32767, -2, 0}};  // 65534 wraps, no clipping
     for (const Case& c : cases) {
         const auto in = Pcm({c.left, c.right});
@@ -159,7 +163,12 @@ TEST(AlignmentScore, CountsNearEqualPairsEverySixthFrame) {
 
 TEST(PrepareCancelerJob, RefusesUnusableInputs) {
     // A channel count or rate of 0 leaves that file out.
-    struct Case { const char* name; int mode, originalChannels, instRate; bool hasOutput; int result; };
+    struct Case {
+        const char* name;
+        int mode, originalChannels, instRate;
+        bool hasOutput;
+        int result;
+    };
     const Case cases[] = {
         {"no output path", kCancelKaraoke, 2, 8000, false, 3},
         {"missing original", kCancelKaraoke, 0, 8000, true, 1},
@@ -175,15 +184,17 @@ TEST(PrepareCancelerJob, RefusesUnusableInputs) {
         settings.mode = c.mode;
         CancelerJob job;
         EXPECT_EQ(PrepareCancelerJob(dir.File("o.wav"), dir.File("i.wav"), c.hasOutput ? dir.File("out.wav") : "",
-                                     settings, job), c.result) << c.name;
+                                     settings, job),
+                  c.result)
+            << c.name;
         EXPECT_EQ(job.original.file, nullptr) << c.name;
         ReleaseCancelerJob(job);
     }
 }
 
 // Runs one mode over o.wav and i.wav and returns the output file's bytes.
-std::vector<std::uint8_t> RunMode(const TempDir& dir, int mode, RecordingView& view, int& result,
-                                  int worker_state = 1, std::uint32_t* best = nullptr) {
+std::vector<std::uint8_t> RunMode(const TempDir& dir, int mode, RecordingView& view, int& result, int worker_state = 1,
+                                  std::uint32_t* best = nullptr) {
     CancelerSettings settings;
     settings.mode = mode;
     CancelerJob job;
@@ -203,7 +214,12 @@ TEST(MonoModes, CentreVoiceRemovedQuieterChannelKeptStoppedRunStillValid) {
         stereo.insert(stereo.end(), {voice + guitar, voice + bass});
         side.push_back(guitar - bass);
     }
-    struct Case { const char* name; int mode, worker; std::vector<int> in, out; int result; };
+    struct Case {
+        const char* name;
+        int mode, worker;
+        std::vector<int> in, out;
+        int result;
+    };
     const Case cases[] = {
         {"karaoke", kCancelKaraoke, 1, stereo, side, kCancelDone},
         {"get vocal", kCancelGetVocal, 1, {1000, -200, 5, 5, -300, 40, 7, -7}, {-200, 0, 40, 0}, kCancelDone},
@@ -219,7 +235,9 @@ TEST(MonoModes, CentreVoiceRemovedQuieterChannelKeptStoppedRunStillValid) {
         EXPECT_EQ(result, c.result) << c.name;
         ExpectHeader(file, 8000, 1, static_cast<std::uint32_t>(c.out.size() * 2));
         EXPECT_EQ(Samples(file, 44), c.out) << c.name;
-        if (c.result == kCancelDone) { EXPECT_EQ(view.last_work, 100) << c.name; }
+        if (c.result == kCancelDone) {
+            EXPECT_EQ(view.last_work, 100) << c.name;
+        }
         EXPECT_TRUE(view.messages.empty()) << c.name;
     }
 }
@@ -227,7 +245,13 @@ TEST(MonoModes, CentreVoiceRemovedQuieterChannelKeptStoppedRunStillValid) {
 TEST(WithInst, FindsTheInstrumentalAndLeavesTheVoice) {
     constexpr std::size_t kSong = 16000, kSilence = 4000;  // frames after the Inst's intro; before the voice
     // The later file is skipped so that both line up; the output runs while both have data.
-    struct Case { const char* name; std::size_t intro_frames; int worker; std::uint32_t bytes; std::size_t songAt; };
+    struct Case {
+        const char* name;
+        std::size_t intro_frames;
+        int worker;
+        std::uint32_t bytes;
+        std::size_t songAt;
+    };
     const Case cases[] = {
         {"inst ahead of the original", 2000, 1, (2000 + kSong) * 4, 4000},
         {"inst behind the original", 6000, 1, (kSilence + kSong) * 4, 8000},
@@ -255,7 +279,9 @@ TEST(WithInst, FindsTheInstrumentalAndLeavesTheVoice) {
         ASSERT_LE(c.songAt + voice.size(), out.size()) << c.name;
         EXPECT_TRUE(std::equal(voice.begin(), voice.end(), out.begin() + static_cast<std::ptrdiff_t>(c.songAt)))
             << c.name;
-        if (c.worker > 0) { EXPECT_EQ(view.positions, 8000) << c.name; }  // one per frame of the 1,000 ms range
+        if (c.worker > 0) {
+            EXPECT_EQ(view.positions, 8000) << c.name;
+        }  // one per frame of the 1,000 ms range
     }
 }
 

@@ -54,9 +54,7 @@ inline std::vector<std::uint8_t> WaveBytes(const WaveRecipe& recipe) {
     }
     if (recipe.hasData) {
         id("data");
-        AppendLe(out,
-                 static_cast<std::uint32_t>(recipe.declaredData < 0 ? recipe.dataBytes : recipe.declaredData),
-                 4);
+        AppendLe(out, static_cast<std::uint32_t>(recipe.declaredData < 0 ? recipe.dataBytes : recipe.declaredData), 4);
         for (std::uint32_t i = 0; i < recipe.dataBytes; ++i) out.push_back(SampleByte(i));
     }
     const auto riffBytes = static_cast<std::uint32_t>(out.size() - 8);

@@ -21,7 +21,7 @@ bool HoldsSamples(const std::uint8_t* bytes, std::uint32_t from, std::uint32_t c
 }
 
 class WaveFileTest : public ::testing::Test {
-  protected:
+protected:
     void TearDown() override {
         ResetWaveSource(source);
         std::filesystem::remove(path);
@@ -29,12 +29,11 @@ class WaveFileTest : public ::testing::Test {
     const std::string& Write(const WaveRecipe& recipe, std::size_t keep = SIZE_MAX) {
         std::vector<std::uint8_t> bytes = WaveBytes(recipe);
         bytes.resize(std::min(keep, bytes.size()));
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         return path;
     }
-    std::string path = ::testing::TempDir() + "harmolab_" +
-                       ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".wav";
+    std::string path =
+        ::testing::TempDir() + "harmolab_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".wav";
     WaveSource source;
 };
 
@@ -96,8 +95,7 @@ TEST_F(WaveFileTest, LoadTakesTheSamplesAndSetsTheSharedFormatOnlyOnSuccess) {
     EXPECT_FALSE(LoadWaveFile(Write(recipe), source));
     EXPECT_EQ(source.buffer, loaded);
     const SharedOutputFormat& shared = shared_output_format;
-    EXPECT_EQ(std::make_tuple(shared.rate, shared.channels_minus_one, shared.bits),
-              std::make_tuple(22050, 1, 8));
+    EXPECT_EQ(std::make_tuple(shared.rate, shared.channels_minus_one, shared.bits), std::make_tuple(22050, 1, 8));
 }
 
 // Odd chunks with and without their pad byte; 0x41 makes the size after "ata" look like text.
@@ -156,8 +154,7 @@ TEST(WaveDuration, SplitsIntoHoursMinutesSecondsMilliseconds) {
     };
     for (const auto& c : cases) {
         FileDuration d = DurationOfData(c.bytes, c.rate, c.channels, c.bits);
-        EXPECT_EQ(std::make_tuple(d.hours, d.minutes, d.seconds, d.milliseconds),
-                  std::make_tuple(c.h, c.m, c.s, c.ms))
+        EXPECT_EQ(std::make_tuple(d.hours, d.minutes, d.seconds, d.milliseconds), std::make_tuple(c.h, c.m, c.s, c.ms))
             << c.bytes;
     }
 }

@@ -17,8 +17,12 @@ WaveView View(int analyzePer = 1, bool detail = false) {
     return view;
 }
 
-WaveViewFile Mono16(std::uint32_t dataBytes, int rate = 8000) { return {rate, 1, 16, 44, dataBytes}; }
-WaveViewFile Stereo16(std::uint32_t dataBytes) { return {8000, 2, 16, 44, dataBytes}; }
+WaveViewFile Mono16(std::uint32_t dataBytes, int rate = 8000) {
+    return {rate, 1, 16, 44, dataBytes};
+}
+WaveViewFile Stereo16(std::uint32_t dataBytes) {
+    return {8000, 2, 16, 44, dataBytes};
+}
 
 TEST(WaveViewGeometry, ScreenAndWindowBytes) {
     const WaveView view = MakeWaveView(1024, 768, 19, 18);
@@ -43,7 +47,13 @@ TEST(WaveViewMoves, StepsAndClampsAtTheEnds) {
     // Mono 16-bit at 8000 Hz: a frame is 2 bytes, a screen 1600 bytes, one second 16000 bytes.
     const WaveViewFile longFile = Mono16(100000), shortFile = Mono16(1000);
     const std::int32_t last = 44 + 100000 - 1600;
-    struct Case { const char* name; WaveViewFile file; std::int32_t from; int id; std::int32_t to; };
+    struct Case {
+        const char* name;
+        WaveViewFile file;
+        std::int32_t from;
+        int id;
+        std::int32_t to;
+    };
     const Case cases[] = {
         {">", longFile, 44, kWaveViewForwardButton, 44 + 400},
         {">>", longFile, 44, kWaveViewSecondForwardButton, 44 + 16000},
@@ -92,13 +102,23 @@ TEST(WaveViewMoves, WiderNarrowerAndDetail) {
 TEST(WaveViewJump, AcceptsTimesInsideTheFileOnly) {
     // 150 s of mono 16-bit at 8000 Hz: 2:30, one second is 16000 bytes.
     const WaveViewFile file = Mono16(150 * 16000);
-    struct Case { const char* minutes; const char* seconds; bool accepted; std::int32_t pos; };
+    struct Case {
+        const char* minutes;
+        const char* seconds;
+        bool accepted;
+        std::int32_t pos;
+    };
     const Case cases[] = {
-        {"2", "29", true, 44 + 149 * 16000}, {"2", "30", false, 0},  // the end itself is refused
-        {"1", "65", true, 44 + 125 * 16000}, {"1", "200", false, 0}, // seconds beyond 59 still count
-        {"0", "0", true, 44},                {" 1 ", " 2 ", true, 44 + 62 * 16000},
-        {"-1", "10", false, 0},              {"1", "-5", false, 0},
-        {"abc", "1", false, 0},              {"", "1", false, 0},
+        {"2", "29", true, 44 + 149 * 16000},
+        {"2", "30", false, 0},  // the end itself is refused
+        {"1", "65", true, 44 + 125 * 16000},
+        {"1", "200", false, 0},  // seconds beyond 59 still count
+        {"0", "0", true, 44},
+        {" 1 ", " 2 ", true, 44 + 62 * 16000},
+        {"-1", "10", false, 0},
+        {"1", "-5", false, 0},
+        {"abc", "1", false, 0},
+        {"", "1", false, 0},
     };
     for (const Case& c : cases) {
         std::int32_t pos = 7;
@@ -126,9 +146,13 @@ TEST(WaveViewTexts, TimesTitleAndFields) {
 }
 
 TEST(WaveViewSamples, ValuesOfEachWidth) {
-    struct Case { std::vector<std::uint8_t> bytes; int bits; int value; };
+    struct Case {
+        std::vector<std::uint8_t> bytes;
+        int bits;
+        int value;
+    };
     const Case cases[] = {
-        {{0x00, 0x80}, 16, -32768}, {{0xFF, 0xFF}, 16, -1},      {{128}, 8, 0},
+        {{0x00, 0x80}, 16, -32768}, {{0xFF, 0xFF}, 16, -1},           {{128}, 8, 0},
         {{255}, 8, 32512},          {{0x12, 0x34, 0x80}, 24, -32716}, {{0xFF, 0xFF, 0xFF, 0x7F}, 32, 32767},
     };
     for (const Case& c : cases) EXPECT_EQ(SampleValue(c.bytes.data(), c.bits), c.value) << c.bits << "-bit";
@@ -178,7 +202,9 @@ TEST(WaveViewTraces, PointsFollowFramesColumnsAndChannels) {
 }
 
 TEST(WaveViewLayout, ButtonsScaleWithTheClientArea) {
-    struct Case { int clientW, clientH, w, h, row, x2; };
+    struct Case {
+        int clientW, clientH, w, h, row, x2;
+    };
     const Case cases[] = {{1000, 700, 50, 30, 335, 900}, {500, 350, 25, 15, 167, 450}};
     for (const Case& c : cases) {
         const std::array<ButtonPlace, 8> places = ButtonLayout(View(), c.clientW, c.clientH);
@@ -210,7 +236,13 @@ std::vector<int> RepeatTicks(WaveViewKeys& keys, int ticks, WaveViewRepeat kind,
 }
 
 TEST(WaveViewKeys, HeldKeyWaitsThenRepeatsEverySixTicks) {
-    struct Case { const char* name; int right, left; WaveViewRepeat kind; int releaseAt; std::vector<int> ticks; };
+    struct Case {
+        const char* name;
+        int right, left;
+        WaveViewRepeat kind;
+        int releaseAt;
+        std::vector<int> ticks;
+    };
     const Case cases[] = {
         {"right held", 1, 0, WaveViewRepeat::Forward, -1, {38, 44, 50, 56}},
         {"left held", 0, 1, WaveViewRepeat::Back, -1, {38, 44, 50, 56}},

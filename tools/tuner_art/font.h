@@ -223,8 +223,7 @@ inline Shape TextShape(const std::string& text, double left, double baseline, co
 enum class Align { kLeft, kCentre, kRight };
 
 // `text` placed by its ink: x is its left edge, centre or right edge.
-inline Shape Text(const std::string& text, double x, double baseline, const TextStyle& st,
-                  Align align = Align::kLeft) {
+inline Shape Text(const std::string& text, double x, double baseline, const TextStyle& st, Align align = Align::kLeft) {
     double w = TextWidth(text, st);
     double left = align == Align::kLeft ? x : (align == Align::kCentre ? x - w / 2 : x - w);
     return TextShape(text, left, baseline, st);

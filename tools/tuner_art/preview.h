@@ -64,16 +64,14 @@ inline PreviewImages LoadForPreview(const std::string& dir) {
     for (int i = 1; i <= 38; ++i) names.push_back("bar" + std::to_string(i));
     names.push_back("tuner");
     for (int i = 0; i <= 9; ++i) names.push_back("n" + std::to_string(i));
-    for (const char* n :
-         {"BTRRW1", "BTRRW2",     "BTRW1",     "BTRW2", "BTCLR", "BTCLR2", "BTFW1", "BTFW2", "BTFFW1",
-          "BTFFW2", "CurrentKey", "TargetKey", "cent",  "C",     "C#",     "Db",    "D",     "D#",
-          "Eb",     "E",          "F",         "F#",    "Gb",    "G",      "G#",    "Ab",    "A",
-          "A#",     "Bb",         "B",         "auto",  "none",  "hz",     "numno"})
+    for (const char* n : {"BTRRW1", "BTRRW2",     "BTRW1",     "BTRW2", "BTCLR", "BTCLR2", "BTFW1", "BTFW2", "BTFFW1",
+                          "BTFFW2", "CurrentKey", "TargetKey", "cent",  "C",     "C#",     "Db",    "D",     "D#",
+                          "Eb",     "E",          "F",         "F#",    "Gb",    "G",      "G#",    "Ab",    "A",
+                          "A#",     "Bb",         "B",         "auto",  "none",  "hz",     "numno"})
         names.push_back(n);
     for (int i = 1; i <= 37; ++i) names.push_back("T" + std::to_string(i));
     for (int i = 0; i <= 9; ++i) names.push_back(std::to_string(i));
-    for (const char* n : {"minus", "poweroff", "poweron", "flat", "sharp", "instoff", "inston"})
-        names.push_back(n);
+    for (const char* n : {"minus", "poweroff", "poweron", "flat", "sharp", "instoff", "inston"}) names.push_back(n);
     for (int i = 1; i <= 4; ++i) {
         names.push_back("inst" + std::to_string(i) + "off");
         names.push_back("inst" + std::to_string(i) + "on");
@@ -82,8 +80,8 @@ inline PreviewImages LoadForPreview(const std::string& dir) {
         names.push_back("st" + std::to_string(i) + "off");
         names.push_back("st" + std::to_string(i) + "on");
     }
-    for (const char* n : {"Config", "Config2", "up1", "up2", "down1", "down2", "beat", "measure", "Conductor",
-                          "tempo", "ball1", "ball2", "signal1", "signal2", "shadow", "led", "led2", "led3"})
+    for (const char* n : {"Config", "Config2", "up1", "up2", "down1", "down2", "beat", "measure", "Conductor", "tempo",
+                          "ball1", "ball2", "signal1", "signal2", "shadow", "led", "led2", "led3"})
         names.push_back(n);
     PreviewImages p;
     p.id.resize(names.size());
@@ -98,13 +96,11 @@ inline PreviewImages LoadForPreview(const std::string& dir) {
 }
 
 struct TunerState {
-    int detected = 49, frequency = 440, cents = 12, target = 49, sharps = 0, inst = 1, instrument = 0,
-        string_index = 0;
+    int detected = 49, frequency = 440, cents = 12, target = 49, sharps = 0, inst = 1, instrument = 0, string_index = 0;
     int pressed = 0;
 };
 
-inline void DrawNoteCell(Screen& s, const PreviewImages& im, int note, bool target, int sharps, int x,
-                         int y) {
+inline void DrawNoteCell(Screen& s, const PreviewImages& im, int note, bool target, int sharps, int x, int y) {
     static const int kFlats[12] = {63, 65, 66, 68, 69, 70, 72, 73, 75, 76, 78, 79};
     static const int kSharps[12] = {63, 64, 66, 67, 69, 70, 71, 73, 74, 76, 77, 79};
     const int* letters = sharps ? kSharps : kFlats;
@@ -234,8 +230,7 @@ inline Screen ComposeMetronome(const PreviewImages& im, const MetronomeState& m)
         }
         return s;
     }
-    for (int i = 0; i < cells; ++i)
-        s.Opaque(im.id[m.power && i == m.beat_index ? 171 : 170], x0 + 100 * i, kCellY);
+    for (int i = 0; i < cells; ++i) s.Opaque(im.id[m.power && i == m.beat_index ? 171 : 170], x0 + 100 * i, kCellY);
     return s;
 }
 

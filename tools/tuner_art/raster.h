@@ -83,8 +83,7 @@ inline double SegmentDist(double x, double y, double x0, double y0, double x1, d
 // A stroke of width w from (x0, y0) to (x1, y1) with round ends.
 inline Shape Capsule(double x0, double y0, double x1, double y1, double w) {
     double h = w / 2;
-    return {{std::min(x0, x1) - h - 1, std::min(y0, y1) - h - 1, std::max(x0, x1) + h + 1,
-             std::max(y0, y1) + h + 1},
+    return {{std::min(x0, x1) - h - 1, std::min(y0, y1) - h - 1, std::max(x0, x1) + h + 1, std::max(y0, y1) + h + 1},
             [=](double x, double y) { return SegmentDist(x, y, x0, y0, x1, y1) - h; }};
 }
 
@@ -100,8 +99,7 @@ inline Shape RoundRect(double x0, double y0, double x1, double y1, double r) {
     r = std::min({r, (x1 - x0) / 2, (y1 - y0) / 2});
     return {{x0 - 1, y0 - 1, x1 + 1, y1 + 1}, [=](double x, double y) {
                 double cx = (x0 + x1) / 2, cy = (y0 + y1) / 2;
-                double qx = std::abs(x - cx) - ((x1 - x0) / 2 - r),
-                       qy = std::abs(y - cy) - ((y1 - y0) / 2 - r);
+                double qx = std::abs(x - cx) - ((x1 - x0) / 2 - r), qy = std::abs(y - cy) - ((y1 - y0) / 2 - r);
                 double out = std::hypot(std::max(qx, 0.0), std::max(qy, 0.0));
                 return out + std::min(std::max(qx, qy), 0.0) - r;
             }};
@@ -260,8 +258,7 @@ inline void Fill(Canvas& c, const Shape& s, Col colour, double opacity = 1.0) {
 inline void Glow(Canvas& c, const Shape& s, Col colour, double soft, double opacity) {
     Shape big = Grow(s, soft);
     int x0 = std::max(0, int(std::floor(big.box.x0))), y0 = std::max(0, int(std::floor(big.box.y0)));
-    int x1 = std::min(c.w, int(std::ceil(big.box.x1)) + 1),
-        y1 = std::min(c.h, int(std::ceil(big.box.y1)) + 1);
+    int x1 = std::min(c.w, int(std::ceil(big.box.x1)) + 1), y1 = std::min(c.h, int(std::ceil(big.box.y1)) + 1);
     for (int y = y0; y < y1; ++y) {
         for (int x = x0; x < x1; ++x) {
             double d = s.dist(x + 0.5, y + 0.5);
@@ -394,8 +391,7 @@ inline bool ReadBmp(const std::string& path, Image& im) {
     for (int y = 0; y < im.h; ++y) {
         const uint8_t* row = &bytes[offset + size_t(im.h - 1 - y) * stride];
         for (int x = 0; x < im.w; ++x) {
-            im.px[size_t(y) * im.w + x] =
-                uint32_t(row[3 * x + 2]) << 16 | uint32_t(row[3 * x + 1]) << 8 | row[3 * x];
+            im.px[size_t(y) * im.w + x] = uint32_t(row[3 * x + 2]) << 16 | uint32_t(row[3 * x + 1]) << 8 | row[3 * x];
         }
     }
     return true;
