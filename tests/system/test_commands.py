@@ -8,11 +8,12 @@ import unittest
 
 import harmolab as h
 
-POWER, PAUSE, SPECTRUM, TUNER, METRONOME = 40003, 40008, 40009, 40010, 40011
-KINDS = [40050, 40051, 40052, 40053]  # Normal, Conductor, Ball, Signal
-BALL = 40052
-CONFIG, PLAY_VOLUME, ABOUT, SINE_WAVE, NOTE_MODE = 40021, 400, 40020, 40037, 40014
-GUITAR_TUNING, BASS_TUNING, UKULELE_TUNING, SHAMISEN_TUNING = 40029, 40030, 40033, 40032
+POWER, PAUSE, SPECTRUM, TUNER, METRONOME = h.IDM_POWER, h.IDM_PAUSE, h.IDM_SPECTRUM, h.IDM_TUNER, h.IDM_METRONOME
+KINDS = [h.IDM_KIND_NORMAL, h.IDM_KIND_CONDUCTOR, h.IDM_KIND_BALL, h.IDM_KIND_SIGNAL]
+BALL = h.IDM_KIND_BALL
+CONFIG, PLAY_VOLUME, ABOUT, SINE_WAVE, NOTE_MODE = h.IDM_CONFIG, h.IDM_PLAY_VOLUME, h.IDM_ABOUT, h.IDM_SINE_WAVE, h.IDM_NOTE_MODE
+GUITAR_TUNING, BASS_TUNING = h.IDM_GUITAR_TUNING, h.IDM_BASS_TUNING
+UKULELE_TUNING, SHAMISEN_TUNING = h.IDM_UKULELE_TUNING, h.IDM_SHAMISEN_TUNING
 IDCANCEL = 2
 
 WM_GETTEXTLENGTH = 0x000E  # the only question about an edit's text that needs no pointer
@@ -24,7 +25,7 @@ POWER_OFF, POWER_ON, PAUSE_RUNNING, PAUSE_PAUSED = 0, 1, 2, 3
 
 # Downbeat items: popup n (2..6) holds items 1..n on consecutive ids from 40059.
 DOWNBEAT_ITEMS = {}
-_next = 40059
+_next = h.IDM_DOWNBEAT_FIRST
 for _beats in range(2, 7):
     for _position in range(1, _beats + 1):
         DOWNBEAT_ITEMS[(_beats, _position)] = _next
@@ -124,8 +125,8 @@ NOTE_MODE_CASES = [
     ("metronome", [METRONOME], [(False, 12), (False, 12)]),
 ]
 
-CONFIG_COLOUR_EDIT = 1010
-CONFIG_RATE_EDIT = 1015
+CONFIG_COLOUR_EDIT = h.IDC_CONFIG_PALETTE
+CONFIG_RATE_EDIT = h.IDC_CONFIG_SAMPLING_HZ
 # A file with colour group 1 and rate 22050 to start from
 CONFIG_START = [("PALLET", "NO", "1"), ("SAMPLING", "HZ", "22050")]
 # Values typed into the Config dialog: (edit, text typed, button, key, value written at exit)

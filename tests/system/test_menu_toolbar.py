@@ -7,25 +7,28 @@ import harmolab as h
 
 # (command, image at a start without settings, i.e. in the spectrum analyser, tooltip)
 TOOLBAR = [
-    (40003, 0, "電源"),
-    (40008, 2, "一時停止"),
-    (40009, 5, "スペクトラム解析へ"),
-    (40010, 6, "チューナへ"),
-    (40011, 8, "メトロノームへ"),
-    (40037, 10, "サイン波の作成"),
-    (40014, 12, "音階モード/周波数モード"),
-    (40019, 14, "Help"),
+    (h.IDM_POWER, 0, "電源"),
+    (h.IDM_PAUSE, 2, "一時停止"),
+    (h.IDM_SPECTRUM, 5, "スペクトラム解析へ"),
+    (h.IDM_TUNER, 6, "チューナへ"),
+    (h.IDM_METRONOME, 8, "メトロノームへ"),
+    (h.IDM_SINE_WAVE, 10, "サイン波の作成"),
+    (h.IDM_NOTE_MODE, 12, "音階モード/周波数モード"),
+    (h.IDM_HELP, 14, "Help"),
 ]
 
 TBSTATE_ENABLED = 0x04
-SINGLE_TOOL_GRAYED = [40034, 40021, 40029, 40030, 40033, 40032]
+SINGLE_TOOL_GRAYED = [h.IDM_RHYTHM_BOX, h.IDM_CONFIG, h.IDM_GUITAR_TUNING, h.IDM_BASS_TUNING, h.IDM_UKULELE_TUNING,
+                      h.IDM_SHAMISEN_TUNING]
 
 # (launch arguments, items grayed at start, items that must stay available)
 GRAYED_AT_START = [
-    ([], [40083, 40034, 40045], [40003, 40009, 40010, 40021, 40029, 40030, 40032, 40033, 40036, 40046, 40037]),
-    (["0"], [40010] + SINGLE_TOOL_GRAYED, [40009, 40003]),
-    (["1"], [40009] + SINGLE_TOOL_GRAYED, [40010, 40003]),
-    (["2"], [40009, 40010] + SINGLE_TOOL_GRAYED, [40003, 40050]),
+    ([], [h.IDM_SOUND_TRACKING, h.IDM_RHYTHM_BOX, h.IDM_VOCAL_CANCEL_ADVANCED], 
+     [h.IDM_POWER, h.IDM_SPECTRUM, h.IDM_TUNER, h.IDM_CONFIG, h.IDM_GUITAR_TUNING, h.IDM_BASS_TUNING,
+      h.IDM_SHAMISEN_TUNING, h.IDM_UKULELE_TUNING, h.IDM_WAVE_PLAY, h.IDM_VOCAL_CANCEL_SIMPLE, h.IDM_SINE_WAVE]),
+    (["0"], [h.IDM_TUNER] + SINGLE_TOOL_GRAYED, [h.IDM_SPECTRUM, h.IDM_POWER]),
+    (["1"], [h.IDM_SPECTRUM] + SINGLE_TOOL_GRAYED, [h.IDM_TUNER, h.IDM_POWER]),
+    (["2"], [h.IDM_SPECTRUM, h.IDM_TUNER] + SINGLE_TOOL_GRAYED, [h.IDM_POWER, h.IDM_KIND_NORMAL]),
 ]
 
 
@@ -38,7 +41,7 @@ class MenuToolbar(h.SystemTestCase):
                     button = self.driver.toolbar_button(index)
                     self.assertEqual((button["command"], button["image"]), (command, image))
                     self.assertTrue(button["state"] & TBSTATE_ENABLED, "button disabled")
-            left, top, right, bottom = self.driver.child_rect(40034)
+            left, top, right, bottom = self.driver.child_rect(h.IDC_TOOLBAR)
             self.assertEqual((left, top), (0, 0), "toolbar not at the top of the client area")
             self.assertEqual(s.quit(), 0)
 

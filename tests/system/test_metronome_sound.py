@@ -14,7 +14,7 @@ import unittest
 import harmolab as h
 from test_sound_out import RATE, MonitorRecording, windows_path
 
-POWER, PAUSE = 40003, 40008
+POWER, PAUSE = h.IDM_POWER, h.IDM_PAUSE
 ARGS = ["2", "120", "3"]
 BEAT_SECONDS = 0.5
 RATE_TOLERANCE = 0.03  # relative, on the beats per second

@@ -15,13 +15,14 @@ import unittest
 import harmolab as h
 from test_spectrum_live import (NORMAL_SIZE, POWER, STATUS_A3, TOOLBAR_ID, SpectrumView, check_against_reference,
                                 make_tone_wav, matches_reference, plain_status, poll)
-from pictures import Pointer
+from harmolab import Pointer
 
 RATE = 44100
-TONE_DIALOG, WAVE_PLAY = 40037, 40036
+TONE_DIALOG, WAVE_PLAY = h.IDM_SINE_WAVE, h.IDM_WAVE_PLAY
 TONE_TITLE = "正弦波の作成"
 OPEN_TITLE = "解析WAVEファイルオープン！"
-IDC_HZ, IDC_FILE, IDC_MAKE_FILE, IDC_SECONDS, IDC_PLAY, IDC_MILLISECONDS = 1006, 1009, 1008, 1010, 1014, 1015
+IDC_HZ, IDC_FILE, IDC_MAKE_FILE = h.IDC_TONE_HZ, h.IDC_TONE_FILE, h.IDC_TONE_MAKE_FILE
+IDC_SECONDS, IDC_PLAY, IDC_MILLISECONDS = h.IDC_TONE_SECONDS, h.IDC_TONE_PLAY, h.IDC_TONE_MILLISECONDS
 OPEN_FILE_NAME = 1148  # the file-name field of the Open dialog (an Edit inside a combo box)
 WM_GETTEXTLENGTH, WM_CHAR, EM_SETSEL = 0x000E, 0x0102, 0x00B1
 

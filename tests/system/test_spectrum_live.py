@@ -17,13 +17,13 @@ import time
 import unittest
 
 import harmolab as h
-from pictures import difference_picture, read_png
+from harmolab import difference_picture, read_png
 
 REFERENCE_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "reference")
 UPDATE = os.environ.get("HARMOLAB_UPDATE_REFERENCE") == "1"
 STATUS_A3 = "spectrum-status-a3-440.png"
 
-POWER, NORMAL_SIZE, TOOLBAR_ID = 40003, 40006, 40034
+POWER, NORMAL_SIZE, TOOLBAR_ID = h.IDM_POWER, h.IDM_NORMAL_SIZE, h.IDC_TOOLBAR
 NOTE_MODE = [("PLOT", "MODE", "1")]
 FREQUENCY_MODE = [("PLOT", "MODE", "0")]
 
@@ -207,7 +207,7 @@ class SpectrumLive(h.SystemTestCase):
         """Normal size and power on; returns the picture geometry."""
         s.command(NORMAL_SIZE)
         s.command(POWER)
-        self.assertTrue(self.driver.menu(POWER)["checked"], "the power item is not checked after 40003")
+        self.assertTrue(self.driver.menu(POWER)["checked"], "the power item is not checked after Power")
         return SpectrumView(self.driver)
 
     def capture(self, s, name):
@@ -271,7 +271,7 @@ class SpectrumLive(h.SystemTestCase):
                             "the bar area at power-off has colours beyond the grid: %r"
                             % sorted(power_off_bars.colours() - GRID_COLOURS)[:8])
             s.command(POWER)
-            self.assertTrue(self.driver.menu(POWER)["checked"], "the power item is not checked after 40003")
+            self.assertTrue(self.driver.menu(POWER)["checked"], "the power item is not checked after Power")
 
             # Silence: the detector runs on every buffer but finds nothing, so the bars stay the grid
             # of the power-off picture and no winning column is written.

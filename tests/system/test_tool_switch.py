@@ -8,9 +8,9 @@ import harmolab as h
 from test_window_size import expected_outer_size
 
 GO_SPECTRUM, GO_TUNER, GO_METRONOME = h.WM_APP_GO_SPECTRUM, h.WM_APP_GO_TUNER, h.WM_APP_GO_METRONOME
-SPECTRUM, TUNER, METRONOME = 40009, 40010, 40011
-KINDS = [40050, 40051, 40052, 40053]  # Normal, Conductor, Ball, Signal
-BALL = 40052
+SPECTRUM, TUNER, METRONOME = h.IDM_SPECTRUM, h.IDM_TUNER, h.IDM_METRONOME
+KINDS = [h.IDM_KIND_NORMAL, h.IDM_KIND_CONDUCTOR, h.IDM_KIND_BALL, h.IDM_KIND_SIGNAL]
+BALL = h.IDM_KIND_BALL
 
 
 def observe(driver):
@@ -31,7 +31,7 @@ ALL_TOOLS_STEPS = [
     (("message", GO_TUNER), [TUNER], [4, 7, 8], HALF_OTHER),
     (("message", GO_TUNER), [TUNER], [4, 7, 8], HALF_OTHER),  # already there: nothing changes
     (("message", GO_SPECTRUM), [SPECTRUM], [5, 6, 8], HALF_SPECTRUM),
-    (("message", GO_METRONOME), [40050], [4, 6, 9], HALF_OTHER),
+    (("message", GO_METRONOME), [h.IDM_KIND_NORMAL], [4, 6, 9], HALF_OTHER),
     (("message", GO_TUNER), [TUNER], [4, 7, 8], HALF_OTHER),
     (("command", SPECTRUM), [SPECTRUM], [5, 6, 8], HALF_SPECTRUM),
     (("command", BALL), [BALL], [4, 6, 9], HALF_OTHER),

@@ -15,7 +15,7 @@ import unittest
 import harmolab as h
 from test_spectrum_live import poll, sink_playing, tone_file
 
-POWER, NORMAL_SIZE, TOOLBAR_ID = 40003, 40006, 40034
+POWER, NORMAL_SIZE, TOOLBAR_ID = h.IDM_POWER, h.IDM_NORMAL_SIZE, h.IDC_TOOLBAR
 TARGET_A4 = [("TARGET", "NOTE", "49"), ("FORS", "STATUS", "0")]  # A4, letters with flats
 
 BACKGROUND = (210, 210, 210)
@@ -204,7 +204,7 @@ class TunerLive(h.SystemTestCase):
         with self.session(["1"], ini=h.make_ini(TARGET_A4)) as s:
             s.command(NORMAL_SIZE)
             s.command(POWER)
-            self.assertTrue(self.driver.menu(POWER)["checked"], "the power item is not checked after 40003")
+            self.assertTrue(self.driver.menu(POWER)["checked"], "the power item is not checked after Power")
             images = TunerImages(os.path.join(s.program.cwd, "Tunerimg"))
             origin = self.picture_origin()
             for phase, hz, octave, letter, frequency, cents, lamp in PHASES:

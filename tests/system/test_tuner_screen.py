@@ -10,10 +10,10 @@ import time
 import unittest
 
 import harmolab as h
-from pictures import CHANNEL_TOLERANCE, MAX_DIFFERING, PaintedScreen, region
+from harmolab import CHANNEL_TOLERANCE, MAX_DIFFERING, PaintedScreen, region
 
 
-TUNER, HALF_SIZE, NORMAL_SIZE = 40010, 40005, 40006
+TUNER, HALF_SIZE, NORMAL_SIZE = h.IDM_TUNER, h.IDM_HALF_SIZE, h.IDM_NORMAL_SIZE
 WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON = 0x0201, 0x0202, 0x0001
 
 # A known tuner: target A4 (key 49), instrument panel on, guitar, its sixth string, flats.

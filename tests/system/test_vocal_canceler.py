@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""The vocal canceler dialog under Wine: command 40046 opens it with its Japanese labels, and Make
+"""The vocal canceler dialog under Wine: the simple vocal-cancel command opens it with its Japanese labels, and Make
 turns WAV files made here into output files whose samples the test checks: a centre-panned voice is
 removed while side content stays, and an instrumental track is found and subtracted. Playing the
 output turns its button into STOP and back, with the play-position bar at the end."""
@@ -17,13 +17,16 @@ import harmolab as h
 from test_sound_out import child_handles, read_wave_header, type_text, wait_for_window, windows_path
 from test_spectrum_live import poll
 
-CANCELER = 40046
+CANCELER = h.IDM_VOCAL_CANCEL_SIMPLE
 TITLE = "Quellvox"
-IDC_ORIGINAL, IDC_INST, IDC_OUTPUT = 1006, 1009, 1010
-IDC_KARAOKE, IDC_WITH_INST, IDC_GET_VOCAL = 1011, 1012, 1013
-IDC_MAKE, IDC_RANGE, IDC_PLAY_ORIGINAL, IDC_PLAY_OUTPUT = 1014, 1015, 1017, 1020
-IDC_RESTART, IDC_BACK_10S, IDC_FORWARD_3S, IDC_FORWARD_10S = 1034, 1035, 1033, 1036
-IDC_WORK, IDC_POSITION, IDC_BEST_SCORE, IDC_PLAY_POSITION = 1021, 1023, 1025, 1037
+IDC_ORIGINAL, IDC_INST, IDC_OUTPUT = h.IDC_CANCELER_ORIGINAL, h.IDC_CANCELER_INST, h.IDC_CANCELER_OUTPUT
+IDC_KARAOKE, IDC_WITH_INST, IDC_GET_VOCAL = h.IDC_CANCELER_KARAOKE, h.IDC_CANCELER_WITH_INST, h.IDC_CANCELER_GET_VOCAL
+IDC_MAKE, IDC_RANGE = h.IDC_CANCELER_MAKE, h.IDC_CANCELER_RANGE
+IDC_PLAY_ORIGINAL, IDC_PLAY_OUTPUT = h.IDC_CANCELER_PLAY_ORIGINAL, h.IDC_CANCELER_PLAY_OUTPUT
+IDC_RESTART, IDC_BACK_10S = h.IDC_CANCELER_RESTART, h.IDC_CANCELER_BACK_10S
+IDC_FORWARD_3S, IDC_FORWARD_10S = h.IDC_CANCELER_FORWARD_3S, h.IDC_CANCELER_FORWARD_10S
+IDC_WORK, IDC_POSITION = h.IDC_CANCELER_WORK_PROGRESS, h.IDC_CANCELER_POSITION
+IDC_BEST_SCORE, IDC_PLAY_POSITION = h.IDC_CANCELER_BEST_SCORE, h.IDC_CANCELER_PLAY_POSITION
 PBM_GETPOS = 0x0408
 BM_CLICK = 0x00F5
 WM_GETTEXTLENGTH = 0x000E
@@ -91,7 +94,7 @@ class VocalCanceler(h.SystemTestCase):
             for cid, text in ((IDC_KARAOKE, "Make Karaoke"), (IDC_WITH_INST, "Get vocal from CD(including intrumental)"),
                               (IDC_GET_VOCAL, "Get Vocal"), (IDC_MAKE, "Make"),
                               (IDC_POSITION, "0secxxxxxxxxx"), (IDC_BEST_SCORE, "NO,NO,NO,NO,NO"),
-                              (1016, "ignore"), (IDC_PLAY_OUTPUT, "PLAY"), (1034, "|<<"), (1036, ">>")):
+                              (h.IDC_CANCELER_IGNORE, "ignore"), (IDC_PLAY_OUTPUT, "PLAY"), (IDC_RESTART, "|<<"), (1036, ">>")):
                 self.assertEqual(texts.get(cid), text, "control %d" % cid)
             self.driver.target(dialog)
             labels = {c[4] for c in self.driver.children()}
@@ -194,7 +197,7 @@ class VocalCanceler(h.SystemTestCase):
             dialog, controls = self.open_dialog(s)
             self.make(dialog, controls, original, output, inst)
             texts = self.texts(dialog)
-            print("search display: %r %r %r %r" % tuple(texts[i] for i in (1023, 1024, 1025, 1026)))
+            print("search display: %r %r %r %r" % tuple(texts[i] for i in (IDC_POSITION, h.IDC_CANCELER_BEST_SECONDS, IDC_BEST_SCORE, h.IDC_CANCELER_BEST_REMAINDER)))
             self.assertTrue(texts[1023].startswith("0sec 7999 "), "the search ran through the range: %r" % texts[1023])
             self.assertEqual(texts[1024], "0sec ")
             header, _, out = read_samples(output)

@@ -12,11 +12,11 @@ import harmolab as h
 from test_sound_out import OPEN_FILE_NAME, OPEN_TITLE, child_handles, type_text, wait_for_window, windows_path
 from test_spectrum_live import poll
 
-WAVE_VIEW = 40040
+WAVE_VIEW = h.IDM_WAVE_VIEW
 CLASS = "WaveView"
 WM_KEYDOWN, WM_KEYUP, VK_LEFT, VK_RIGHT, WM_GETTEXTLENGTH = 0x0100, 0x0101, 0x25, 0x27, 0x000E
 # Buttons of the window, sent as the commands their clicks make.
-DETAIL, GOTO = 40047, 40048
+DETAIL, GOTO = h.IDM_WAVE_VIEW_DETAIL, h.IDM_WAVE_VIEW_GOTO
 JUMP_TITLE, JUMP_GO, JUMP_MINUTES, JUMP_SECONDS, JUMP_LIMIT = "GoTo", 1005, 1006, 1009, 1041
 BACK_200, FORWARD_200, WIDER, NARROWER, FIRST, LAST = 40051, 40052, 40054, 40055, 40058, 40059
 RATE, HZ, SECONDS = 8000, 20, 3

@@ -5,7 +5,7 @@ import unittest
 
 import harmolab as h
 
-HALF_SIZE, NORMAL_SIZE = 40005, 40006
+HALF_SIZE, NORMAL_SIZE = h.IDM_HALF_SIZE, h.IDM_NORMAL_SIZE
 
 # (arguments, size commands sent after the start, picture width and height)
 CASES = [
@@ -31,7 +31,7 @@ def expected_outer_size(driver, picture_w, picture_h):
     _, client_height = driver.client_size()
     caption = driver.metric("SM_CYCAPTION")
     frame = driver.metric("SM_CYFRAME")
-    top, bottom = driver.child_rect(40034)[1::2]
+    top, bottom = driver.child_rect(h.IDC_TOOLBAR)[1::2]
     toolbar = bottom - top
     menu_band = (height - client_height - caption) - frame
     return picture_w, picture_h + menu_band + caption + toolbar

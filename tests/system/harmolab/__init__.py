@@ -1,0 +1,25 @@
+"""The system-test harness: Harmolab.exe under Wine on a private X server and sound server, observed
+through the harmodrv.exe driver.
+
+  environment    Xvfb, PulseAudio null sink and the Wine prefix, started once per test run
+  program        one Harmolab.exe process, its working folder and debugger lines
+  driver         the harmodrv.exe client that finds, steers and observes windows
+  pictures       BMP captures and PNG references, comparison
+  pointer        the real X pointer
+  settings_file  Harmolab.ini texts
+  ids            window messages and resource ids read from the program's headers
+  testcase       Session and the test base classes
+Everything is also reachable as harmolab.NAME. Python standard library only; see __main__.py for
+the command line."""
+
+from .driver import Driver, DriverError, fields, ints, quote, unquote
+from .environment import (DEFAULT_TIMEOUT, DESKTOP_SIZE, SINK_NAME, SOURCE_DIR, Environment, HarnessError,
+                          test_environment)
+from .ids import *  # noqa: F401,F403 (IDM_..., IDC_..., WM_APP_... and Windows' own numbers)
+from .pictures import (CHANNEL_TOLERANCE, MAX_DIFFERING, REFERENCE_DIR, Image, bmp_to_png, difference_picture,
+                       read_png, region)
+from .pointer import Pointer
+from .program import Program, decode_debug_text, end_process, parse_debug_output
+from .settings_file import ini_values, make_ini, parse_ini
+from .testcase import (CLASS_ALL_TOOLS, CLASS_BY_MODE, CLASS_METRONOME, CLASS_SPECTRUM, CLASS_TUNER, PaintedScreen,
+                       Session, SystemTestCase, launch_mode)
