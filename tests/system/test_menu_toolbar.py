@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""The toolbar's buttons, images and tooltips, and the menu items each launch mode grays."""
+"""The toolbar's buttons, images and tooltips, and what the first command-line argument (the launch
+mode) decides: the main window's class and title, and the menu items it grays."""
 
 import unittest
 
@@ -21,14 +22,19 @@ TBSTATE_ENABLED = 0x04
 SINGLE_TOOL_GRAYED = [h.IDM_RHYTHM_BOX, h.IDM_CONFIG, h.IDM_GUITAR_TUNING, h.IDM_BASS_TUNING, h.IDM_UKULELE_TUNING,
                       h.IDM_SHAMISEN_TUNING]
 
-# (launch arguments, items grayed at start, items that must stay available)
-GRAYED_AT_START = [
-    ([], [h.IDM_SOUND_TRACKING, h.IDM_RHYTHM_BOX, h.IDM_VOCAL_CANCEL_ADVANCED], 
+ALL_CLASSES = [h.CLASS_ALL_TOOLS, h.CLASS_SPECTRUM, h.CLASS_TUNER, h.CLASS_METRONOME]
+
+# (launch arguments, class and title of the main window, items grayed at start, items that must stay
+# available)
+LAUNCH_MODES = [
+    ([], h.CLASS_ALL_TOOLS, [h.IDM_SOUND_TRACKING, h.IDM_RHYTHM_BOX, h.IDM_VOCAL_CANCEL_ADVANCED],
      [h.IDM_POWER, h.IDM_SPECTRUM, h.IDM_TUNER, h.IDM_CONFIG, h.IDM_GUITAR_TUNING, h.IDM_BASS_TUNING,
       h.IDM_SHAMISEN_TUNING, h.IDM_UKULELE_TUNING, h.IDM_WAVE_PLAY, h.IDM_VOCAL_CANCEL_SIMPLE, h.IDM_SINE_WAVE]),
-    (["0"], [h.IDM_TUNER] + SINGLE_TOOL_GRAYED, [h.IDM_SPECTRUM, h.IDM_POWER]),
-    (["1"], [h.IDM_SPECTRUM] + SINGLE_TOOL_GRAYED, [h.IDM_TUNER, h.IDM_POWER]),
-    (["2"], [h.IDM_SPECTRUM, h.IDM_TUNER] + SINGLE_TOOL_GRAYED, [h.IDM_POWER, h.IDM_KIND_NORMAL]),
+    (["0"], h.CLASS_SPECTRUM, [h.IDM_TUNER] + SINGLE_TOOL_GRAYED, [h.IDM_SPECTRUM, h.IDM_POWER]),
+    (["1", "120", "3"], h.CLASS_TUNER, [h.IDM_SPECTRUM] + SINGLE_TOOL_GRAYED, [h.IDM_TUNER, h.IDM_POWER]),
+    (["2", "400", "6"], h.CLASS_METRONOME, [h.IDM_SPECTRUM, h.IDM_TUNER] + SINGLE_TOOL_GRAYED,
+     [h.IDM_POWER, h.IDM_KIND_NORMAL]),
+    (["3"], h.CLASS_ALL_TOOLS, [], []),
 ]
 
 
@@ -54,9 +60,12 @@ class MenuToolbar(h.SystemTestCase):
                     self.assertEqual(self.driver.tooltip(command, "notify"), text)
             self.assertEqual(s.quit(), 0)
 
-    def test_items_grayed_by_launch_mode(self):
-        for args, grayed, available in GRAYED_AT_START:
-            with self.subTest(args=args), self.session(args) as s:
+    def test_launch_mode_names_the_window_and_grays_items(self):
+        for args, cls, grayed, available in LAUNCH_MODES:
+            # Waits for any of the four classes, so a wrong mode fails at once and says which it chose.
+            with self.subTest(args=args), self.session(args, cls=ALL_CLASSES) as s:
+                self.assertEqual((self.driver.class_name(), self.driver.title()), (cls, cls))
+                self.assertEqual([c for c in ALL_CLASSES if c != cls and self.driver.find(c)], [], "other windows")
                 states = {c: self.driver.menu(c) for c in grayed + available}
                 missing = [c for c, st in states.items() if not st["exists"]]
                 self.assertEqual(missing, [], "menu items missing")
