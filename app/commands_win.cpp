@@ -10,6 +10,7 @@
 #include "app/menu_marks.h"
 #include "app/menu_marks_win.h"
 #include "app/power_win.h"
+#include "app/program_folder_win.h"
 #include "app/text_win.h"
 #include "app/toolbar_win.h"
 #include "display/images_win.h"
@@ -107,7 +108,7 @@ void StartRecordingVolumeControl() {
 }
 
 void OpenHelpPage(HWND window) {
-    std::string page = app.program_dir + "/TunerHELP/index.html";
+    std::string page = FindDataFile("TunerHELP/index.html");
     ShellExecuteW(window, L"open", Widen(page).c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
 }
 

@@ -72,6 +72,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         case WM_LBUTTONUP: return OnLeftButtonUp(window);
         case WM_MOUSEMOVE: return OnMouseMove(window);
         case WM_NCHITTEST: return FrameHitTest(window, message, wparam, lparam);
+        case WM_DPICHANGED: OnDpiChanged(window); return 0;
         case WM_APP_CAPTURE_DATA: OnCaptureData(window, lparam); return 0;
         case WM_APP_PLAY_DONE: return OnPlayDone(lparam);
         case WM_APP_GO_SPECTRUM: OnGoTool(kToolSpectrum); return 0;

@@ -15,8 +15,13 @@ void OnDestroy(HWND window);
 void OnPaint(HWND window);
 // Tool switch on WM_APP_GO_SPECTRUM, WM_APP_GO_TUNER and WM_APP_GO_METRONOME.
 void OnGoTool(int tool);
-// Sizes the window for screen_size in two passes, keeping its top-left corner.
+// Caption height, menu-bar height and frame width for the window's display density.
+void ReadFrameMetrics(HWND window);
+// Sizes the window for screen_size in two passes, keeping its top-left corner; the picture is
+// scaled by the window's display density.
 void SizeMainWindow();
+// WM_DPICHANGED: the window moved to a monitor of another density.
+void OnDpiChanged(HWND window);
 // WM_COMMAND; the caller then passes the message on to the default procedure.
 void OnCommand(HWND window, int id);
 

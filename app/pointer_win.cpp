@@ -2,7 +2,9 @@
 #include "app/pointer_win.h"
 
 #include "app/app_state.h"
+#include "app/dpi_win.h"
 #include "app/pointer_input.h"
+#include "app/window_layout.h"
 #include "display/images_win.h"
 #include "wavetools/reference_tone_win.h"
 
@@ -13,20 +15,23 @@ constexpr int kStripToneMs = 500;
 struct PointerPlace {
     RECT window;
     POINT screen;
+    int dpi;
 };
 
 PointerPlace Place(HWND window) {
     PointerPlace place;
     GetCursorPos(&place.screen);
     GetWindowRect(window, &place.window);
+    place.dpi = WindowDpi(window);
     return place;
 }
 
 // The pointer in picture coordinates: from the window's left edge, and from below the caption,
-// the menu band and the toolbar.
+// the menu band and the toolbar, brought back from the scaled picture to its own pixels.
 POINT PicturePoint(const PointerPlace& p) {
-    return {p.screen.x - p.window.left,
-            p.screen.y - (p.window.top + app.caption_height + app.menu_band_height + app.toolbar_height)};
+    return {
+        ToPicture(p.screen.x - p.window.left, p.dpi),
+        ToPicture(p.screen.y - (p.window.top + app.caption_height + app.menu_band_height + app.toolbar_height), p.dpi)};
 }
 
 void Carry(HWND window, const PointerAction& action) {

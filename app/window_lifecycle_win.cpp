@@ -52,12 +52,6 @@ void WriteSettingsFile() {
     WriteSettings(app, store);
 }
 
-void ReadFrameMetrics() {
-    app.caption_height = GetSystemMetrics(SM_CYCAPTION);
-    app.menu_band_height = GetSystemMetrics(SM_CYMENU);
-    app.frame_width = GetSystemMetrics(SM_CXFRAME);
-}
-
 void CreateDisplayForCurrentTool() {
     if (app.current_tool == kToolSpectrum) {
         CreateSpectrumResources(app.window_dc);
@@ -86,7 +80,7 @@ LRESULT OnCreate(HWND window) {
     BuildSpectrumColours(app.palette_no);
     app.metronome_sounds_ready = LoadClickSounds() ? 1 : 0;
     CreateMainToolbar(window);
-    ReadFrameMetrics();
+    ReadFrameMetrics(window);
     SizeMainWindow();
     CreateDisplayForCurrentTool();
     if (app.current_tool == kToolMetronome) ResetMetronomeScreen();

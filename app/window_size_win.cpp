@@ -1,5 +1,6 @@
 // Two-pass window sizing: the second pass uses the menu band measured after the first.
 #include "app/app_state.h"
+#include "app/dpi_win.h"
 #include "app/main_window_win.h"
 #include "app/window_layout.h"
 
@@ -13,12 +14,20 @@ void MoveKeepingCorner(HWND window, int width, int height) {
 
 }  // namespace
 
+void ReadFrameMetrics(HWND window) {
+    const int dpi = WindowDpi(window);
+    app.caption_height = MetricForDpi(SM_CYCAPTION, dpi);
+    app.menu_band_height = MetricForDpi(SM_CYMENU, dpi);
+    app.frame_width = MetricForDpi(SM_CXFRAME, dpi);
+}
+
 void SizeMainWindow() {
     HWND window = app.main_window;
     if (!window) return;
-    ScreenSize picture = PictureSize(app.screen_size);
+    const int dpi = WindowDpi(window);
+    ScreenSize picture = DevicePictureSize(app.screen_size, dpi);
 
-    WindowMetrics first = {app.caption_height, GetSystemMetrics(SM_CYMENU), app.toolbar_height};
+    WindowMetrics first = {app.caption_height, MetricForDpi(SM_CYMENU, dpi), app.toolbar_height};
     MoveKeepingCorner(window, picture.width, OuterWindowHeight(picture, first));
 
     RECT outer;
@@ -26,7 +35,14 @@ void SizeMainWindow() {
     GetWindowRect(window, &outer);
     GetClientRect(window, &client);
     app.menu_band_height = MeasuredMenuBandHeight(outer.bottom - outer.top, client.bottom - client.top,
-                                                  app.caption_height, GetSystemMetrics(SM_CYFRAME));
+                                                  app.caption_height, MetricForDpi(SM_CYFRAME, dpi));
     WindowMetrics second = {app.caption_height, app.menu_band_height, app.toolbar_height};
     MoveKeepingCorner(window, picture.width, OuterWindowHeight(picture, second));
+}
+
+void OnDpiChanged(HWND window) {
+    // The frame, caption and menu bar change size with the monitor; the picture is scaled to match.
+    ReadFrameMetrics(window);
+    SizeMainWindow();
+    InvalidateRect(window, nullptr, TRUE);
 }

@@ -30,6 +30,8 @@ add_executable(Harmolab WIN32
     app/dialog_win.cpp
     app/power_win.cpp
     app/pointer_win.cpp
+    app/dpi_win.cpp
+    app/program_folder_win.cpp
     audio/capture_win.cpp
     audio/wave_in_device_win.cpp
     display/images_win.cpp

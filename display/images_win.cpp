@@ -2,9 +2,13 @@
 #include "display/images_win.h"
 
 #include <array>
+#include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/gdi_win.h"
+#include "app/dpi_win.h"
+#include "app/program_folder_win.h"
 #include "app/text_win.h"
 #include "app/window_layout.h"
 #include "display/image_ids.h"
@@ -75,8 +79,17 @@ void ClearImageTables() {
 
 bool LoadAllImages() {
     const auto& table = ImageAssetTable();
+    // From the folder the program started in, as always; a copy started from elsewhere (a shortcut
+    // with another working folder, a command prompt) finds the pictures shipped beside it.
+    const std::vector<std::string> folders = DataFolders();
+    auto load = [&folders](int id, const std::string& relative) {
+        for (const std::string& folder : folders) {
+            if (LoadImageSlot(id, app.window_dc, InDataFolder(folder, relative))) return true;
+        }
+        return false;
+    };
     for (int id = 0; id < kImageCount; ++id) {
-        if (!LoadImageSlot(id, app.window_dc, table[id])) {
+        if (!load(id, table[id])) {
             MessageBoxW(app.main_window, L"File Error", L"", MB_OK);
             return false;
         }
@@ -144,8 +157,9 @@ void PaintComposedScreen(HDC target) {
     } else {
         DrawTunerScreen(memory);
     }
-    // Halftone keeps thin lines and digits legible when the picture is shown at half size.
-    ScreenSize size = PictureSize(app.screen_size);
+    // Halftone keeps thin lines and digits legible when the picture is shown at half size or
+    // stretched for a denser display.
+    ScreenSize size = DevicePictureSize(app.screen_size, WindowDpi(app.main_window));
     SetStretchBltMode(target, HALFTONE);
     SetBrushOrgEx(target, 0, 0, nullptr);
     StretchBlt(target, 0, app.toolbar_height, size.width, size.height, memory, 0, 0, kBackBufferWidth,

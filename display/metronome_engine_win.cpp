@@ -10,6 +10,7 @@
 #include "app/app_messages.h"
 #include "app/app_state.h"
 #include "app/power_win.h"
+#include "app/program_folder_win.h"
 #include "app/text_win.h"
 #include "display/images_win.h"
 #include "display/metronome_engine.h"
@@ -95,15 +96,6 @@ bool EndWorker() {
     return true;
 }
 
-std::string ProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return {};
-    std::wstring folder(path, n);
-    const std::size_t slash = folder.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::string() : Narrow(folder.substr(0, slash));
-}
-
 }  // namespace
 
 void StartMetronome() {
@@ -139,7 +131,7 @@ void ResetMetronomeScreen() {
 
 bool LoadClickSounds() {
     UseClickSounds(nullptr);
-    const std::vector<std::string> folders = {app.program_dir, ProgramFolder()};
+    const std::vector<std::string> folders = DataFolders();
     const std::array<std::vector<std::string>, 2> candidates = {
         ClickFileCandidates(kAccentClickSlot, app.metro_sound_file[0], folders),
         ClickFileCandidates(kBeatClickSlot, app.metro_sound_file[1], folders),

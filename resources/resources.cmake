@@ -11,6 +11,12 @@ add_custom_command(
     COMMENT "Drawing the toolbar strip and the icon"
     VERBATIM)
 
+# The manifest and the version resource take the version from the project version.
+set(HARMOLAB_VERSION_QUAD "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")
+configure_file("${CMAKE_SOURCE_DIR}/resources/harmolab.manifest.in" "${HARMOLAB_RESOURCE_DIR}/harmolab.manifest" @ONLY)
+configure_file("${CMAKE_SOURCE_DIR}/resources/harmolab_version.h.in" "${HARMOLAB_RESOURCE_DIR}/harmolab_version.h" @ONLY)
+set(HARMOLAB_VERSION_FILES "${HARMOLAB_RESOURCE_DIR}/harmolab.manifest" "${HARMOLAB_RESOURCE_DIR}/harmolab_version.h")
+
 # One script includes the others, so the program carries a single resource section.
 file(GLOB HARMOLAB_RC_FILES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/*.rc")
 set(HARMOLAB_RESOURCE_OBJECTS "${HARMOLAB_RESOURCE_DIR}/harmolab_rc.o")
@@ -20,5 +26,6 @@ add_custom_command(
             -I "${CMAKE_SOURCE_DIR}/resources" -I "${HARMOLAB_RESOURCE_DIR}"
             -i "${CMAKE_SOURCE_DIR}/resources/harmolab.rc" -o ${HARMOLAB_RESOURCE_OBJECTS}
     DEPENDS ${HARMOLAB_RC_FILES} "${CMAKE_SOURCE_DIR}/resources/resource_ids.h" ${HARMOLAB_GENERATED_ART}
+            ${HARMOLAB_VERSION_FILES}
     COMMENT "Compiling resources"
     VERBATIM)
