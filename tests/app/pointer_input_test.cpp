@@ -54,6 +54,7 @@ TEST(TunerButtons, EachBoxAtBothSizes) {
         {"step waits for the tick", {560, 430, 280, 215}, {0, 0, 0, 40, 0}, 5, {0, 0, 0, 40, 0}, 0, 0},
         {"target plays its key", {150, 360, 100, 180}, {0, 0, 0, 49, 0}, 0, {0, 0, 0, 49, 0}, 0, 49},
         {"automatic target is silent", {150, 360, 100, 180}, {}, 0, {}, 0, 0},
+        {"just above the target is silent", {190, 350, 95, 175}, {0, 0, 0, 49, 0}, 0, {0, 0, 0, 49, 0}, 0, 0},
     };
     for (const auto& c : cases) {
         for (int size : {0, 1}) {

@@ -20,7 +20,6 @@ from test_tuner_screen import check_written, press_and_check
 
 POWER, METRONOME, NORMAL_SIZE = h.IDM_POWER, h.IDM_METRONOME, h.IDM_NORMAL_SIZE
 NORMAL, CONDUCTOR, BALL, SIGNAL = 0, 1, 2, 3
-WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, MK_LBUTTON = 0x0201, 0x0202, 0x0200, 0x0001
 
 # A known metronome: 120 beats per minute, bars of four (bar-length index 3), Normal kind.
 KNOWN = {("METRONOME", "SPEED"): "120", ("BEAT", "NO"): "3", ("METRONOME", "KIND"): "0",
@@ -78,21 +77,6 @@ class MetronomeScreen(PaintedScreen):
             if size == 0:
                 s.command(NORMAL_SIZE)
             yield s
-
-    def put_pointer(self, s, x, y):
-        self.pointer.move(*self.screen_point(s, x, y))
-        time.sleep(0.1)
-
-    def drag(self, s, start, stops):
-        """Presses at start, moves the pointer through the stops with the button down, releases."""
-        self.put_pointer(s, *start)
-        self.driver.send(WM_LBUTTONDOWN, MK_LBUTTON, (start[1] << 16) | start[0])
-        for x, y in stops:
-            self.put_pointer(s, x, y)
-            s.retarget()
-            self.driver.send(WM_MOUSEMOVE, MK_LBUTTON, (y << 16) | x)
-        x, y = stops[-1]
-        self.driver.send(WM_LBUTTONUP, 0, (y << 16) | x)
 
     def written(self, s):
         self.assertEqual(s.quit(), 0)

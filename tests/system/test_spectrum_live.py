@@ -5,19 +5,18 @@ silence draws nothing but the grid.
 
 The status line is compared with a reference picture in tests/system/reference/. To make it again,
 run this file with HARMOLAB_UPDATE_REFERENCE=1 and look at the written picture before committing it.
-The helpers here (sink playback, the status-line crop, reference checks) are shared with
-test_sound_out.py."""
+The status-line crop and reference checks here are shared with test_sound_out.py."""
 
-import contextlib
 import os
 import re
 import shutil
-import subprocess
 import time
 import unittest
 
 import harmolab as h
-from harmolab import difference_picture, read_png
+# The sound helpers are imported from here by other test files too.
+from harmolab import (SETTLE_TIMEOUT, SinkPlayer, difference_picture, poll, read_png, sink_playing,  # noqa: F401
+                      tone_file)
 
 REFERENCE_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "reference")
 UPDATE = os.environ.get("HARMOLAB_UPDATE_REFERENCE") == "1"
@@ -40,77 +39,12 @@ GRID_COLOURS = {(0, 0, 0), (0, 32, 32), (32, 32, 32)}
 CHANNEL_TOLERANCE = 40
 MAX_DIFFERING_PIXELS = 30
 
-# A sine this loud (half of full scale) gives the 440 Hz key a level near 80, far above the
-# detectors' threshold of 31; the file is longer than any phase that plays it.
-TONE_VOLUME = 0.5
-TONE_SECONDS = 40
-# How long a phase may wait for what it expects: sound reaches the program's capture through
-# Wine and PulseAudio in well under a second, but a loaded machine may be slow to start paplay.
-SETTLE_TIMEOUT = 15.0
 # Silence has no event to wait for: it is watched this long after the power comes on.
 SILENCE_SECONDS = 2.5
 
 FREQUENCY_LINE = re.compile(r"^(\d+) j=(-?\d+) $")
 # Frames at the start of a tone that may see it only partly (see the frequency-mode test).
 ONSET_FRAMES = 3
-
-
-# ---------------------------------------------------------------------------------------------------
-# Signals
-
-
-def make_tone_wav(path, hz, seconds, channels=1, volume=TONE_VOLUME):
-    """A 16-bit 44100 Hz sine WAV made by sox."""
-    if shutil.which("sox") is None:
-        raise h.HarnessError("sox is missing: run scripts/setup first")
-    subprocess.run(["sox", "-n", "-r", "44100", "-c", str(channels), "-b", "16", path, "synth", str(seconds),
-                    "sine", str(hz), "vol", str(volume)], check=True, timeout=60,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    return path
-
-
-class SinkPlayer:
-    """Plays a file into the environment's null sink with paplay until stopped (only that process)."""
-
-    def __init__(self, env, path):
-        self.env, self.path, self.proc = env, path, None
-
-    def __enter__(self):
-        self.proc = subprocess.Popen(["paplay", self.path], env=self.env.env, stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        return self
-
-    def check_running(self):
-        if self.proc.poll() is not None:
-            raise h.HarnessError("paplay %s ended early (exit %s): %s"
-                                 % (self.path, self.proc.returncode, self.proc.stderr.read().decode(errors="replace")))
-
-    def __exit__(self, *exc):
-        h.end_process(self.proc)
-        self.proc.stderr.close()
-
-
-def sink_playing(env, path):
-    """A SinkPlayer for path, or nothing (silence) when path is None."""
-    return SinkPlayer(env, path) if path else contextlib.nullcontext()
-
-
-def tone_file(s, hz, seconds=TONE_SECONDS, channels=1):
-    """A tone WAV in the run folder of session s (made once per run folder)."""
-    path = os.path.join(s.program.cwd, "sine-%g-hz-%gs-%dch.wav" % (hz, seconds, channels))
-    if not os.path.exists(path):
-        make_tone_wav(path, hz, seconds, channels)
-    return path
-
-
-def poll(probe, timeout=SETTLE_TIMEOUT, interval=0.15):
-    """Calls probe() until it returns a true value or timeout passes; returns the last value."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = probe()
-        if value or time.monotonic() > deadline:
-            return value
-        time.sleep(interval)
 
 
 # ---------------------------------------------------------------------------------------------------

@@ -8,7 +8,6 @@ Reference pictures live in tests/system/reference/. To make them again from the 
 file with HARMOLAB_UPDATE_REFERENCE=1 and look at every written picture before committing it."""
 
 import os
-import time
 import unittest
 
 import harmolab as h
@@ -16,7 +15,6 @@ from harmolab import CHANNEL_TOLERANCE, MAX_DIFFERING, PaintedScreen, region
 
 
 TUNER, HALF_SIZE, NORMAL_SIZE = h.IDM_TUNER, h.IDM_HALF_SIZE, h.IDM_NORMAL_SIZE
-WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON = 0x0201, 0x0202, 0x0001
 
 # A known tuner: target A4 (key 49), instrument panel on, guitar, its sixth string, flats.
 KNOWN = [("TARGET", "NOTE", "49"), ("INST", "STATUS", "1"), ("INST", "KIND", "0"), ("INST", "STRING", "0"),
@@ -49,32 +47,11 @@ CLICKS = [
 ]
 
 
-def press_at(case, s, box, seconds, while_held=None):
-    """Holds the left button on the middle of a box of a PaintedScreen case with the cursor there;
-    returns the seconds between the press and the release as the program got them, and while_held's
-    result. The message's own position doesn't matter: the program asks for the cursor."""
-    x0, x1, y0, y1 = box
-    x, y = (x0 + x1) // 2, (y0 + y1) // 2
-    case.pointer.move(*case.screen_point(s, x, y))
-    time.sleep(0.15)
-    # Sent rather than posted, so that each is handled when the driver answers.
-    started = time.monotonic()
-    case.driver.send(WM_LBUTTONDOWN, MK_LBUTTON, (y << 16) | x)
-    held = None
-    if while_held:
-        time.sleep(min(0.3, seconds))
-        held = while_held()
-    time.sleep(max(0.0, seconds - (time.monotonic() - started)))
-    s.retarget()
-    case.driver.send(WM_LBUTTONUP, 0, (y << 16) | x)
-    return time.monotonic() - started, held
-
-
 def press_and_check(case, s, box, seconds, pressed_image):
-    """press_at with pictures before, while and after; the pressed image must show only while held.
+    """case.press_at with pictures before, while and after; the pressed image must show only while held.
     Returns the pictures at rest and after the release, and the seconds held."""
     rest = case.picture(s, "rest")
-    held_seconds, held = press_at(case, s, box, seconds, lambda: case.picture(s, "held", settle=False))
+    held_seconds, held = case.press_at(s, box, seconds, lambda: case.picture(s, "held", settle=False))
     released = case.picture(s, "released")
     for name, image in (("rest", rest), ("held", held), ("released", released)):
         image.write_png(os.path.join(s.program.cwd, "picture-%s.png" % name))
@@ -125,7 +102,7 @@ class TunerScreen(PaintedScreen):
         with self.session(ini=h.make_ini(KNOWN)) as s:
             s.command(TUNER)
             for _ in range(2):
-                press_at(self, s, BOXES["config"][1], 0.2)
+                self.press_at(s, BOXES["config"][1], 0.2)
                 s.retarget()
                 self.assertEqual([w[3] for w in self.driver.windows() if w[1] == "#32770" and w[2]], ["Guitar"])
             self.assertEqual(s.quit(), 0)

@@ -4,7 +4,6 @@ checks the item, the window draws the file's waveform, buttons and arrow keys st
 and the item again or the window's close box closes it and clears the check mark."""
 
 import os
-import subprocess
 import time
 import unittest
 
@@ -25,9 +24,7 @@ RATE, HZ, SECONDS = 8000, 20, 3
 
 
 def make_sox_wave(path, channels=1, seconds=SECONDS):
-    subprocess.run(["sox", "-n", "-r", str(RATE), "-c", str(channels), "-b", "16", "-e", "signed-integer", path,
-                    "synth", str(seconds), "sine", str(HZ), "vol", "0.8"], check=True)
-    return path
+    return h.make_tone_wav(path, HZ, seconds, channels, volume=0.8, rate=RATE)
 
 
 def dark(pixel):

@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
 """The main window can be minimised but neither maximised nor resized, and shows its Japanese menu bar."""
 
-import time
 import unittest
 
 import harmolab as h
@@ -13,13 +12,8 @@ SC_RESTORE = 0xF120
 MENU_BAR = ["操作", "機器選択", "スペクトラム解析", "音量", "解析", "作成", "強拍", "ヘルプ"]
 
 
-def wait_for(predicate, timeout=5.0):
-    deadline = time.monotonic() + timeout
-    while not predicate():
-        if time.monotonic() > deadline:
-            return False
-        time.sleep(0.05)
-    return True
+def wait_for(predicate):
+    return h.poll(predicate, 5.0, 0.05)
 
 
 class WindowFrame(h.SystemTestCase):

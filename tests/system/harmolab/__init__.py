@@ -7,11 +7,14 @@ through the harmodrv.exe driver.
   pictures       BMP captures and PNG references, comparison
   pointer        the real X pointer
   settings_file  Harmolab.ini texts
+  sound          WAV files, playing into the null sink, recording its monitor and measuring tones
+  dialogs        windows found by title, their controls, typing into edits
   ids            window messages and resource ids read from the program's headers
   testcase       Session and the test base classes
 Everything is also reachable as harmolab.NAME. Python standard library only; see __main__.py for
 the command line."""
 
+from .dialogs import child_handles, type_text, wait_for_window, windows_path
 from .driver import Driver, DriverError, fields, ints, quote, unquote
 from .environment import (DEFAULT_TIMEOUT, DESKTOP_SIZE, SINK_NAME, SOURCE_DIR, Environment, HarnessError,
                           test_environment)
@@ -21,5 +24,7 @@ from .pictures import (CHANNEL_TOLERANCE, MAX_DIFFERING, REFERENCE_DIR, Image, b
 from .pointer import Pointer
 from .program import Program, decode_debug_text, end_process, parse_debug_output
 from .settings_file import ini_values, make_ini, parse_ini
+from .sound import (RATE, SETTLE_TIMEOUT, MonitorRecording, SinkPlayer, describe, ended_tone, loud_span, make_tone_wav,
+                    measure_tone, poll, read_wave_header, sink_playing, tone_file)
 from .testcase import (CLASS_ALL_TOOLS, CLASS_BY_MODE, CLASS_METRONOME, CLASS_SPECTRUM, CLASS_TUNER, PaintedScreen,
                        Session, SystemTestCase, launch_mode)

@@ -237,3 +237,33 @@ class PaintedScreen(SystemTestCase):
         caption = self.driver.metric("SM_CYCAPTION")
         menu_band = (height - client_height - caption) - self.driver.metric("SM_CYFRAME")
         return left + x, top + caption + menu_band + (tb_bottom - tb_top) + y
+
+    def press_at(self, s, box, seconds, while_held=None):
+        """Holds the left button for some seconds on the middle of a box (inclusive left, right, top,
+        bottom in picture coordinates) with the cursor there, since the program asks for the cursor;
+        returns the seconds between the press and the release as the program got them, and the result
+        of while_held, called while the button is down."""
+        x, y = (box[0] + box[1]) // 2, (box[2] + box[3]) // 2
+        self.pointer.move(*self.screen_point(s, x, y))
+        time.sleep(0.15)
+        # Sent rather than posted, so that each is handled when the driver answers.
+        started = time.monotonic()
+        self.driver.send(ids.WM_LBUTTONDOWN, ids.MK_LBUTTON, (y << 16) | x)
+        held = None
+        if while_held:
+            time.sleep(min(0.3, seconds))
+            held = while_held()
+        time.sleep(max(0.0, seconds - (time.monotonic() - started)))
+        s.retarget()
+        self.driver.send(ids.WM_LBUTTONUP, 0, (y << 16) | x)
+        return time.monotonic() - started, held
+
+    def drag(self, s, start, stops):
+        """Presses at start (picture coordinates), moves the pointer through the stops with the button
+        down, and releases at the last."""
+        for i, (x, y) in enumerate([start] + list(stops)):
+            self.pointer.move(*self.screen_point(s, x, y))
+            time.sleep(0.1)
+            s.retarget()
+            self.driver.send(ids.WM_MOUSEMOVE if i else ids.WM_LBUTTONDOWN, ids.MK_LBUTTON, (y << 16) | x)
+        self.driver.send(ids.WM_LBUTTONUP, 0, (y << 16) | x)
