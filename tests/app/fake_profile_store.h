@@ -23,6 +23,7 @@ public:
         written_.push_back(section + "/" + key);
     }
     const std::vector<std::string>& written() const { return written_; }
+    const std::map<std::pair<std::string, std::string>, std::string>& values() const { return values_; }
 
 private:
     std::map<std::pair<std::string, std::string>, std::string> values_;

@@ -12,9 +12,9 @@ import unittest
 import harmolab as h
 # The dialog and sound helpers are imported from here by other test files too.
 from harmolab import (RATE, MonitorRecording, Pointer, child_handles, describe, ended_tone,  # noqa: F401
-                      make_tone_wav, measure_tone, poll, read_wave_header, type_text, wait_for_window, windows_path)
-from test_spectrum_live import (NORMAL_SIZE, POWER, STATUS_A3, TOOLBAR_ID, SpectrumView, check_against_reference,
-                                matches_reference, plain_status)
+                      make_tone_wav, matches_reference, measure_tone, poll, read_wave_header, type_text,
+                      wait_for_window, windows_path)
+from test_spectrum_live import NORMAL_SIZE, POWER, STATUS_A3, TOOLBAR_ID, SpectrumView, plain_status
 
 TONE_DIALOG, WAVE_PLAY = h.IDM_SINE_WAVE, h.IDM_WAVE_PLAY
 TONE_TITLE = "正弦波の作成"
@@ -43,7 +43,7 @@ POINTER_SETTLE_SECONDS = 0.3
 LATE_SOUND = 3.0
 
 
-class SoundOut(h.SystemTestCase):
+class SoundOut(h.PaintedScreen):
     def open_tone_dialog(self, s):
         s.command(TONE_DIALOG)
         dialog = wait_for_window(self.driver, TONE_TITLE)
@@ -197,7 +197,7 @@ class SoundOut(h.SystemTestCase):
                      + (describe(measured),)))
             self.assertIsNotNone(seen["checked"], "the WAVE item was never checked while the file played")
             if seen["a3"] is None:
-                check_against_reference(self, view.status(last["image"]), STATUS_A3, s.program.cwd)
+                self.compare(s, view.status(last["image"]), STATUS_A3)
             self.assertIsNotNone(seen["cleared"], "the WAVE check mark did not clear within 20 s")
             self.assertGreaterEqual(seen["cleared"], 1.5, "the check mark cleared before the file could play out")
             self.assertIsNotNone(measured, "nothing was played into the sink")

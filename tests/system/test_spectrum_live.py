@@ -5,20 +5,17 @@ silence draws nothing but the grid.
 
 The status line is compared with a reference picture in tests/system/reference/. To make it again,
 run this file with HARMOLAB_UPDATE_REFERENCE=1 and look at the written picture before committing it.
-The status-line crop and reference checks here are shared with test_sound_out.py."""
+The status-line crop here is shared with test_sound_out.py."""
 
 import os
 import re
-import shutil
 import time
 import unittest
 
 import harmolab as h
 # The sound helpers are imported from here by other test files too.
-from harmolab import (SETTLE_TIMEOUT, SinkPlayer, difference_picture, poll, read_png, sink_playing,  # noqa: F401
-                      tone_file)
+from harmolab import (SETTLE_TIMEOUT, SinkPlayer, matches_reference, poll, sink_playing, tone_file)  # noqa: F401
 
-REFERENCE_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "reference")
 UPDATE = os.environ.get("HARMOLAB_UPDATE_REFERENCE") == "1"
 STATUS_A3 = "spectrum-status-a3-440.png"
 
@@ -33,12 +30,6 @@ STATUS_GREY = (100, 100, 100)
 # Background, horizontal and vertical grid lines of colour group 0: all that silence may show.
 GRID_COLOURS = {(0, 0, 0), (0, 32, 32), (32, 32, 32)}
 
-# Text drawing is exact on one machine; a channel may still differ this much (another Wine's
-# rounding) and this many pixels beyond it. Measured at normal size: "A#3 466", "G#3 415" and
-# "A4 880" differ from "A3 440" in 490, 755 and 432 pixels of the crop, the same reading in none.
-CHANNEL_TOLERANCE = 40
-MAX_DIFFERING_PIXELS = 30
-
 # Silence has no event to wait for: it is watched this long after the power comes on.
 SILENCE_SECONDS = 2.5
 
@@ -49,46 +40,6 @@ ONSET_FRAMES = 3
 
 # ---------------------------------------------------------------------------------------------------
 # Pictures
-
-
-def differing_pixels(actual, expected, tolerance=CHANNEL_TOLERANCE):
-    return round(actual.difference(expected, tolerance) * actual.width * actual.height)
-
-
-def check_against_reference(case, actual, reference_name, folder):
-    """Fails case unless actual matches the reference picture; on failure writes actual, expected and
-    difference pictures into folder and names them. With HARMOLAB_UPDATE_REFERENCE=1 the reference is
-    written from actual instead."""
-    path = os.path.join(REFERENCE_DIR, reference_name)
-    stem = os.path.splitext(reference_name)[0]
-    if UPDATE:
-        os.makedirs(REFERENCE_DIR, exist_ok=True)
-        actual.write_png(path)
-        print("wrote reference %s: look at it before committing it" % path)
-        return
-    if not os.path.exists(path):
-        written = actual.write_png(os.path.join(folder, stem + "-actual.png"))
-        case.fail("reference %s is missing; this run's picture is %s" % (path, written))
-    expected = read_png(path)
-    if (expected.width, expected.height) == (actual.width, actual.height):
-        count = differing_pixels(actual, expected)
-        if count <= MAX_DIFFERING_PIXELS:
-            return
-        diff = difference_picture(actual, expected, CHANNEL_TOLERANCE)
-        diff = diff.write_png(os.path.join(folder, stem + "-diff.png"))
-    else:
-        count, diff = "all", "(sizes differ: %dx%d, reference %dx%d)" % (actual.width, actual.height,
-                                                                          expected.width, expected.height)
-    written = actual.write_png(os.path.join(folder, stem + "-actual.png"))
-    shutil.copyfile(path, os.path.join(folder, stem + "-expected.png"))
-    case.fail("%s pixels differ from %s; actual %s, difference %s" % (count, path, written, diff))
-
-
-def matches_reference(actual, reference_name):
-    """True when actual matches the reference picture (for polling; the reference must exist)."""
-    expected = read_png(os.path.join(REFERENCE_DIR, reference_name))
-    return ((expected.width, expected.height) == (actual.width, actual.height)
-            and differing_pixels(actual, expected) <= MAX_DIFFERING_PIXELS)
 
 
 class SpectrumView:
@@ -136,7 +87,7 @@ def frequency_lines(lines):
 # Tests
 
 
-class SpectrumLive(h.SystemTestCase):
+class SpectrumLive(h.PaintedScreen):
     def start(self, s):
         """Normal size and power on; returns the picture geometry."""
         s.command(NORMAL_SIZE)
@@ -191,7 +142,7 @@ class SpectrumLive(h.SystemTestCase):
                         self.assertTrue(seen, "%s: the status line is not plain grey (nothing detected); "
                                               "window picture %s" % (phase, png))
                     else:
-                        check_against_reference(self, view.status(image), expected, s.program.cwd)
+                        self.compare(s, view.status(image), expected)
             self.assertEqual(frequency_lines(s.program.debug_lines()), [],
                              "note mode wrote frequency-mode debugger lines")
             self.assertEqual(s.quit(), 0)
@@ -215,7 +166,7 @@ class SpectrumLive(h.SystemTestCase):
             bars = view.bars(image)
             self.assertTrue(bars.colours() <= GRID_COLOURS, "silence painted bar colours %r; picture %s"
                             % (sorted(bars.colours() - GRID_COLOURS)[:8], png))
-            self.assertEqual(differing_pixels(bars, power_off_bars, 0), 0,
+            self.assertEqual(bars.difference(power_off_bars), 0,
                              "the bar area in silence differs from the power-off grid; picture %s" % png)
             self.assertEqual(frequency_lines(s.program.debug_lines()), [], "silence wrote winning columns")
 

@@ -20,7 +20,7 @@ from .environment import (DEFAULT_TIMEOUT, DESKTOP_SIZE, SINK_NAME, SOURCE_DIR, 
                           test_environment)
 from .ids import *  # noqa: F401,F403 (IDM_..., IDC_..., WM_APP_... and Windows' own numbers)
 from .pictures import (CHANNEL_TOLERANCE, MAX_DIFFERING, REFERENCE_DIR, Image, bmp_to_png, difference_picture,
-                       read_png, region)
+                       matches_reference, read_png, region)
 from .pointer import Pointer
 from .program import Program, decode_debug_text, end_process, parse_debug_output
 from .settings_file import ini_values, make_ini, parse_ini

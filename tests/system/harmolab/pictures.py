@@ -145,6 +145,13 @@ def read_png(path):
     return Image.read_png(path)
 
 
+def matches_reference(actual, reference_name):
+    """True when a picture matches a reference picture within the tolerances (for polling)."""
+    reference = read_png(os.path.join(REFERENCE_DIR, reference_name))
+    return ((reference.width, reference.height) == (actual.width, actual.height)
+            and actual.difference(reference, CHANNEL_TOLERANCE) <= MAX_DIFFERING)
+
+
 def difference_picture(actual, reference, tolerance):
     """The actual picture dimmed to grey, with the pixels that differ from the reference in red."""
     rows = []
