@@ -3,7 +3,6 @@
 repeatable dialogs, the Config dialog's colour group, and a readable picture of the Config dialog."""
 
 import os
-import time
 import unittest
 
 import harmolab as h
@@ -140,34 +139,8 @@ def dialog_windows(session, title):
     return [w for w in session.driver.windows() if w[3] == title and w[2]]
 
 
-def stable_capture(session, path_stem, tries=20):
-    """Captures the driver's target until two captures in a row agree, so the picture is fully painted."""
-    previous = None
-    for attempt in range(tries):
-        bmp = "%s-%d.bmp" % (path_stem, attempt)
-        session.driver.capture(bmp)
-        image = h.Image.read_bmp(bmp)
-        os.remove(bmp)
-        if previous is not None and previous.rows == image.rows:
-            return image
-        previous = image
-        time.sleep(0.15)
-    return previous
-
-
-def ink_box(image, left, top, right, bottom, darker_than=110):
-    """Bounding box (left, top, right, bottom, exclusive) of the dark pixels inside a rectangle."""
-    xs, ys = [], []
-    for y in range(max(top, 0), min(bottom, image.height)):
-        row = image.rows[y]
-        for x in range(max(left, 0), min(right, image.width)):
-            r, g, b = row[3 * x: 3 * x + 3]
-            if r + g + b < 3 * darker_than:
-                xs.append(x)
-                ys.append(y)
-    if not xs:
-        return None
-    return min(xs), min(ys), max(xs) + 1, max(ys) + 1
+def stable_capture(session, path_stem):
+    return session.stable_capture(path_stem)
 
 
 def em_count(text):
@@ -318,7 +291,7 @@ class Commands(h.SystemTestCase):
                         box = (box[0] + (box[3] - box[1]), box[1], box[2], box[3])
                     else:
                         box = (box[0] + 2, box[1] + 2, box[2] - 2, box[3] - 2) if cls == "Button" else box
-                    ink = ink_box(image, *box)
+                    ink = image.ink_box(*box)
                     self.assertIsNotNone(ink, "nothing drawn for %s in %r" % (text, box))
                     height = ink[3] - ink[1]
                     # Drawn on one line (not wrapped out of sight), and not cut at the control's right edge.

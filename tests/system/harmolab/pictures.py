@@ -111,6 +111,18 @@ class Image:
                     n += 1
         return n
 
+    def ink_box(self, left, top, right, bottom, darker_than=110):
+        """Bounding box (left, top, right, bottom, exclusive) of the dark pixels inside a rectangle, or
+        None when there are none."""
+        xs, ys = [], []
+        for y in range(max(top, 0), min(bottom, self.height)):
+            row = self.rows[y]
+            for x in range(max(left, 0), min(right, self.width)):
+                if sum(row[3 * x: 3 * x + 3]) < 3 * darker_than:
+                    xs.append(x)
+                    ys.append(y)
+        return (min(xs), min(ys), max(xs) + 1, max(ys) + 1) if xs else None
+
     def difference(self, other, tolerance=0):
         """Fraction of pixels whose channels differ by more than tolerance (pictures of one size)."""
         if (self.width, self.height) != (other.width, other.height):

@@ -134,6 +134,20 @@ class Session:
             raise ValueError(how)
         return self.program.wait(timeout=timeout)
 
+    def stable_capture(self, path_stem, tries=20):
+        """Captures the driver's target until two captures in a row agree, so that it is fully painted."""
+        previous = None
+        for attempt in range(tries):
+            bmp = "%s-%d.bmp" % (path_stem, attempt)
+            self.driver.capture(bmp)
+            image = Image.read_bmp(bmp)
+            os.remove(bmp)
+            if previous is not None and previous.rows == image.rows:
+                return image
+            previous = image
+            time.sleep(0.15)
+        return previous
+
     def capture(self, name, method="window"):
         """Captures the main window into the run folder; returns (Image, png_path)."""
         bmp = os.path.join(self.program.cwd, name + ".bmp")
