@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
-"""The command layer: power, pause, tool and metronome-kind selection, downbeat marks, the single and
-repeatable dialogs, the Config dialog's colour group, and a readable picture of the Config dialog."""
+"""The command layer: power, pause, tool switches and metronome-kind selection, downbeat marks, the single
+and repeatable dialogs, the Config dialog's colour group, and a readable picture of the Config dialog."""
 
 import os
 import unittest
 
 import harmolab as h
+from test_window_size import expected_outer_size
 
 POWER, PAUSE, SPECTRUM, TUNER, METRONOME = h.IDM_POWER, h.IDM_PAUSE, h.IDM_SPECTRUM, h.IDM_TUNER, h.IDM_METRONOME
 KINDS = [h.IDM_KIND_NORMAL, h.IDM_KIND_CONDUCTOR, h.IDM_KIND_BALL, h.IDM_KIND_SIGNAL]
@@ -64,6 +65,23 @@ POWER_OFF_ONLY = [
     # Kind marks show only with the metronome as the tool, which it can't become here.
     ("a kind in tuner-only mode", ["1"], [], False, BALL, [TUNER], [4, 7, 8]),
 ]
+
+# All-tools mode moves between the tools by the switch messages and the tool commands: (message and its
+# wParam, items checked afterwards, tool button images, picture size)
+HALF_SPECTRUM, HALF_OTHER = (360, 240), (320, 240)
+SWITCHES = [
+    (h.WM_APP_GO_TUNER, 0, [TUNER], [4, 7, 8], HALF_OTHER),
+    (h.WM_APP_GO_TUNER, 0, [TUNER], [4, 7, 8], HALF_OTHER),  # already there: nothing changes
+    (h.WM_APP_GO_SPECTRUM, 0, [SPECTRUM], [5, 6, 8], HALF_SPECTRUM),
+    (h.WM_APP_GO_METRONOME, 0, [KINDS[0]], [4, 6, 9], HALF_OTHER),
+    (h.WM_APP_GO_TUNER, 0, [TUNER], [4, 7, 8], HALF_OTHER),
+    (h.WM_COMMAND, SPECTRUM, [SPECTRUM], [5, 6, 8], HALF_SPECTRUM),
+    (h.WM_COMMAND, BALL, [BALL], [4, 6, 9], HALF_OTHER),
+    (h.WM_COMMAND, METRONOME, [BALL], [4, 6, 9], HALF_OTHER),
+    (h.WM_COMMAND, TUNER, [TUNER], [4, 7, 8], HALF_OTHER),
+]
+# Single-tool modes ignore the switch messages: (launch arguments, message)
+IGNORED_SWITCHES = [(["0"], h.WM_APP_GO_TUNER), (["1"], h.WM_APP_GO_METRONOME), (["2"], h.WM_APP_GO_SPECTRUM)]
 
 # (downbeat command, items checked afterwards); every other downbeat item must be unchecked
 DOWNBEAT_STEPS = [
@@ -181,6 +199,23 @@ class Commands(h.SystemTestCase):
                 after = observe_tool(self.driver)
                 self.assertEqual((after["checked"], after["images"]), (checked, images))
                 self.assertEqual(after, before, "the tool changed")
+                self.assertEqual(s.quit(), 0)
+
+    def test_tool_switches(self):
+        with self.session() as s:
+            for step, (message, wparam, checked, images, picture) in enumerate(SWITCHES):
+                self.driver.send(message, wparam, 0)
+                self.assertEqual(observe_tool(self.driver), {
+                    "checked": checked, "images": images, "class": h.CLASS_ALL_TOOLS,
+                    "size": expected_outer_size(self.driver, *picture)}, "after step %d" % step)
+            escapes = [line for line in s.program.debug_lines() if line.startswith("escape Metronome")]
+            self.assertEqual(len(escapes), 2, "leaving the metronome twice: %r" % s.program.debug_lines())
+            self.assertEqual(s.quit(), 0)
+        for args, message in IGNORED_SWITCHES:
+            with self.subTest(args=args, message=message), self.session(args) as s:
+                before = observe_tool(self.driver)
+                self.driver.send(message, 0, 0)
+                self.assertEqual(observe_tool(self.driver), before)
                 self.assertEqual(s.quit(), 0)
 
     def test_downbeat_marks(self):
