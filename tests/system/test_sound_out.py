@@ -130,15 +130,12 @@ class SoundOut(h.PaintedScreen):
             self.driver.post(h.WM_COMMAND, h.IDOK, 0)
             self.driver.gone(10)
             self.assertIn(windows_path(path) + "を作成しました。", texts, "message box %r" % texts)
+            # The header fields are the unit tests' business; here the sizes and the sound.
             with open(path, "rb") as f:
                 data = f.read()
             header = read_wave_header(data)
-            self.assertEqual((header["riff"], header["wave"], header["fmt"], header["data"]),
-                             (b"RIFF", b"WAVE", b"fmt ", b"data"))
-            self.assertEqual((header["fmt_size"], header["tag"], header["channels"], header["rate"],
-                              header["byte_rate"], header["align"], header["bits"]),
-                             (16, 1, 1, RATE, 2 * RATE, 2, 16), "format fields")
-            self.assertEqual((len(data), header["riff_size"], header["data_size"]), (n + 44, n + 36, n))
+            self.assertEqual((len(data), header["riff_size"], header["data_size"], header["rate"]),
+                             (n + 44, n + 36, n, RATE))
             samples = array.array("h")
             samples.frombytes(data[44:44 + n])
             measured = measure_tone(samples)

@@ -10,7 +10,6 @@
 #include <fstream>
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "tests/wavetools/wave_bytes.h"
@@ -213,18 +212,13 @@ TEST(PlaybackEngine, ClickAcrossTheRingsEndPlaysThroughTheWrap) {
 
 // Copies that succeed are covered through StartClick and the wrap above.
 TEST(PlaybackEngine, CopyClickIntoRingRefusesAnythingButTheRingFormat) {
-    const struct {
-        int bits, channels, rate;
-        std::uint32_t bytes;
-        bool have_ring;
-    } cases[] = {
-        {16, 1, 44100, 300, true}, {8, 2, 44100, 300, true},   {16, 2, 22050, 300, true},
-        {16, 2, 44100, 0, true},   {16, 2, 44100, 300, false},
-    };
+    // bits, channels, rate, bytes (0: nothing loaded); the last case has no ring.
+    const std::array<int, 4> cases[] = {
+        {16, 1, 44100, 300}, {8, 2, 44100, 300}, {16, 2, 22050, 300}, {16, 2, 44100, 0}, {16, 2, 44100, 300}};
     for (const auto& c : cases) {
         OwnedSource ring, sound;
-        if (c.have_ring) FillMemory(ring.s, 0, 16, 2, 44100, ClickRingBytes);
-        if (c.bytes) FillMemory(sound.s, c.bytes, c.bits, c.channels, c.rate);
+        if (&c != std::end(cases) - 1) FillMemory(ring.s, 0, 16, 2, 44100, ClickRingBytes);
+        if (c[3]) FillMemory(sound.s, c[3], c[0], c[1], c[2]);
         EXPECT_EQ(CopyClickIntoRing(sound.s, ring.s, false), -1) << "case " << (&c - cases);
     }
 }
@@ -355,20 +349,14 @@ TEST(PlaybackEngine, SeekStream) {
     }
 }
 
-TEST(PlaybackEngine, SharedFormatAndItsStandIn) {
-    const struct {
-        SharedOutputFormat shared;
-        int rate, channels, bits;
-    } cases[] = {
-        {{22050, 0, 8}, 22050, 1, 8}, {{0, 0, 8}, 44100, 2, 16},  // nothing loaded yet
-    };
-    for (const auto& c : cases) {
+TEST(PlaybackEngine, SharedFormatAndItsStandInBeforeAnythingIsLoaded) {
+    for (const auto& [shared, opened] : {std::pair{SharedOutputFormat{22050, 0, 8}, std::array{22050, 1, 8}},
+                                         {SharedOutputFormat{0, 0, 8}, std::array{44100, 2, 16}}}) {
         Rig rig;
-        shared_output_format = c.shared;
+        shared_output_format = shared;
         ASSERT_EQ(rig.engine.OpenSharedDevice(kMain), 0);
         EXPECT_EQ(rig.engine.OpenSharedDevice(kMain), -1) << "opened twice";
-        EXPECT_EQ(std::make_tuple(rig.opened.rate, rig.opened.channels, rig.opened.bits),
-                  std::make_tuple(c.rate, c.channels, c.bits));
+        EXPECT_EQ((std::array{rig.opened.rate, rig.opened.channels, rig.opened.bits}), opened);
     }
     shared_output_format = SharedOutputFormat{};
 }
