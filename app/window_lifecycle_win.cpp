@@ -17,6 +17,7 @@
 #include "display/tick_timer_win.h"
 #include "resources/resource_ids.h"
 #include "wavetools/playback_win.h"
+#include "wavetools/vocal_canceler_win.h"
 
 namespace {
 
@@ -104,6 +105,7 @@ void OnDestroy(HWND window) {
     destroyed = true;
 
     DebugLine("Destroy 1\r\n");
+    StopCancelerWorker();
     if (app.capture_running) StopCapture();
     StopTickTimer();
     DebugLine("Destroy 2\r\n");

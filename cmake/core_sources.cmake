@@ -22,6 +22,8 @@ set(HARMOLAB_CORE_SOURCES
     display/spectrum_picture.cpp
     display/tuner_layout.cpp
     display/tunings.cpp
+    wavetools/alignment_search.cpp
+    wavetools/pending_file.cpp
     wavetools/playback_engine.cpp
     wavetools/small_dialog_rules.cpp
     wavetools/tone.cpp

@@ -6,14 +6,14 @@
 #include <memory>
 #include <new>
 
+#include "wavetools/pending_file.h"
 #include "wavetools/wave_file.h"
 
 namespace {
 
 constexpr int kSoundThreshold = 100;  // squares above 10,000 count as sound
-constexpr int kMatchTolerance = 4;    // |o - i| < 5 scores
-constexpr char kWriteError[] = "Write File error";
-constexpr char kErrorCaption[] = "error";
+constexpr std::int64_t kNoSound = -1;
+constexpr std::int64_t kSoundSearchStopped = -2;
 
 int Magnitude(int sample) {
     return sample < 0 ? -sample : sample;
@@ -23,34 +23,37 @@ std::unique_ptr<std::uint8_t[]> Allocate(std::uint32_t bytes) {
     return std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[std::max<std::uint32_t>(bytes, 1)]);
 }
 
-// The output file and its running totals.
+bool Running(const std::atomic<int>& state) {
+    return state.load() == kCancelerRunning;
+}
+
+// Ends a run with its one message.
+int Fail(CancelerView& view, const char* text) {
+    view.Message(text, kCancelerErrorCaption);
+    return kCancelFailed;
+}
+
+// The output file (under its temporary name) and its running totals.
 struct Output {
-    std::FILE* file = nullptr;
+    PendingFile file;
     std::unique_ptr<std::uint8_t[]> buffer;
     std::uint32_t total = 0;
-    bool failed = false;
 
-    ~Output() {
-        if (file) std::fclose(file);
-    }
-    void Write(std::uint32_t bytes, CancelerView& view) {
-        if (bytes == 0) return;
-        const std::size_t written = std::fwrite(buffer.get(), 1, bytes, file);
+    bool Write(std::uint32_t bytes) {
+        if (bytes == 0) return true;
+        const std::size_t written = std::fwrite(buffer.get(), 1, bytes, file.file());
         total += static_cast<std::uint32_t>(written);
-        if (written < bytes) {
-            // Reported once: the run goes on, but the header is never rewritten.
-            if (!failed) view.Message(kWriteError, kErrorCaption);
-            failed = true;
-        }
+        return written == bytes;
     }
-    // Rewrites the header for what was written; a failed file keeps its placeholder.
-    void Finish(std::uint32_t rate, std::uint16_t channels) {
-        if (!failed) {
-            const auto header = CancelerHeader(rate, channels, total);
-            if (std::fseek(file, 0, SEEK_SET) == 0) std::fwrite(header.data(), 1, header.size(), file);
+    // Rewrites the header for what was written and puts the file in place.
+    int Finish(std::uint32_t rate, std::uint16_t channels, CancelerView& view) {
+        const auto header = CancelerHeader(rate, channels, total);
+        if (std::fseek(file.file(), 0, SEEK_SET) != 0 ||
+            std::fwrite(header.data(), 1, header.size(), file.file()) != header.size()) {
+            return Fail(view, kWriteFileError);
         }
-        std::fclose(file);
-        file = nullptr;
+        if (!file.Commit()) return Fail(view, kOutputReplaceError);
+        return kCancelDone;
     }
 };
 
@@ -58,38 +61,49 @@ std::uint32_t FrameBytes(const WaveSource& s) {
     return static_cast<std::uint32_t>(s.channels * s.bitsPerSample / 8);
 }
 
-int RunMonoMode(CancelerJob& job, CancelerView& view, const std::atomic<int>& worker, Output& out) {
+// The next block of a stream; false when less could be read than the file held when it was
+// opened (it was cut or cannot be read).
+bool ReadBlock(WaveSource& source, std::uint32_t& got) {
+    const std::uint32_t due = std::min(source.bytesInFile, CancelerBlockBytes);
+    got = ReadWaveStream(source, 0, CancelerBlockBytes);
+    return got == due;
+}
+
+int RunMonoMode(CancelerJob& job, CancelerView& view, const std::atomic<int>& state, Output& out) {
     WaveSource& original = job.original;
     const bool karaoke = job.settings.mode == kCancelKaraoke;
-    if (karaoke && worker.load() < 1) return kCancelStopped;
     const std::uint32_t start = original.bytesInFile;
     while (true) {
+        if (!Running(state)) return kCancelStopped;
         // Get Vocal lets the Inst limit the length: it ends with the Inst's data.
         if (!karaoke && job.inst.bytesInFile == 0) break;
-        const std::uint32_t n = ReadWaveStream(original, 0, CancelerBlockBytes);
-        if (n == 0) break;
-        if (!karaoke && ReadWaveStream(job.inst, 0, CancelerBlockBytes) == 0) break;
+        std::uint32_t n = 0, m = 0;
+        if (!ReadBlock(original, n) || (!karaoke && n > 0 && !ReadBlock(job.inst, m))) {
+            return Fail(view, kInputReadError);
+        }
+        if (n == 0 || (!karaoke && m == 0)) break;
         const std::uint32_t made = karaoke ? KaraokeBlock(original.buffer, n, out.buffer.get())
                                            : GetVocalBlock(original.buffer, n, out.buffer.get());
-        out.Write(made, view);
+        if (!out.Write(made)) return Fail(view, kWriteFileError);
         view.WorkProgress(WorkPercent(start, original.bytesInFile));
         if (original.bytesInFile == 0) break;
-        if (karaoke && worker.load() < 1) return kCancelStopped;
     }
     view.WorkProgress(100);
     return kCancelDone;
 }
 
-// Byte offset of the first tenth of a second that holds sound, searching from `h`; -1 if none.
-std::int64_t FindSoundStart(WaveSource& original, std::uint32_t h) {
+// Byte offset of the first tenth of a second that holds sound, searching from `h`; kNoSound if
+// none, kSoundSearchStopped when a stop or abort comes first (nothing is searched yet).
+std::int64_t FindSoundStart(WaveSource& original, std::uint32_t h, const std::atomic<int>& state) {
     const std::uint32_t frame = FrameBytes(original);
     std::uint32_t block = static_cast<std::uint32_t>(original.sampleRate) * frame / 10;
     block -= block % frame;  // whole frames, so that every read starts on a sample
-    if (block == 0) return -1;
+    if (block == 0) return kNoSound;
     auto data = Allocate(block);
-    if (!data) return -1;
+    if (!data) return kNoSound;
     while (true) {
-        if (h >= original.totalBytes || original.totalBytes - h < block) return -1;
+        if (!Running(state)) return kSoundSearchStopped;
+        if (h >= original.totalBytes || original.totalBytes - h < block) return kNoSound;
         const std::uint32_t got =
             ReadWaveAt(original, static_cast<std::int64_t>(original.dataOffset) + h, data.get(), block);
         if (got == 0) return h;
@@ -98,7 +112,68 @@ std::int64_t FindSoundStart(WaveSource& original, std::uint32_t h) {
     }
 }
 
-int RunWithInst(CancelerJob& job, CancelerView& view, const std::atomic<int>& worker, Output& out,
+SampleReader ReaderOf(WaveSource& source) {
+    return [&source](std::uint64_t at, std::uint8_t* dest, std::uint32_t bytes) {
+        return ReadWaveAt(source, static_cast<std::int64_t>(source.dataOffset) + static_cast<std::int64_t>(at), dest,
+                          bytes);
+    };
+}
+
+// The best offset of the Inst against the Original from h; a stop ends the search with the best so
+// far. Returns kCancelDone or a failure.
+int SearchAlignment(CancelerJob& job, std::uint32_t h, CancelerView& view, const std::atomic<int>& state,
+                    LaneRunner& lanes, std::uint32_t& best) {
+    WaveSource& original = job.original;
+    WaveSource& inst = job.inst;
+    const CancelerSettings& s = job.settings;
+    const std::uint32_t byteRate = static_cast<std::uint32_t>(original.sampleRate) * FrameBytes(original);
+    const auto windowWanted = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(byteRate) * AlignmentWindowSeconds, original.totalBytes));
+    AlignmentSearch search;
+    SearchEnd end = search.LoadWindow(ReaderOf(original), h, windowWanted, state);
+    if (end == SearchEnd::kDone && (search.WindowBytes() == 0 || inst.totalBytes == 0)) {
+        return Fail(view, kInputReadError);
+    }
+
+    AlignmentRange range;
+    range.step = FrameBytes(inst);
+    range.first = MsToFrameBytes(s.inst_delay_ms, inst.sampleRate, inst.bitsPerSample, inst.channels);
+    range.end = range.first + MsToFrameBytes(s.range_ms, inst.sampleRate, inst.bitsPerSample, inst.channels);
+    const std::uint64_t last = std::min<std::uint64_t>(range.end, inst.totalBytes);
+    const std::uint64_t total = last > range.first ? (last - range.first + range.step - 1) / range.step : 0;
+    std::uint64_t done = 0;
+    SearchStatus status;
+    view.SearchProgress(status);
+    char line[32];
+    auto sink = [&](std::uint64_t first, const std::vector<int>& scores) {
+        for (std::size_t i = 0; i < scores.size(); ++i) {
+            if (scores[i] <= status.best_score) continue;  // ties keep the earlier offset
+            status.best_score = scores[i];
+            status.best_offset = static_cast<std::uint32_t>(first + i * range.step);
+            std::snprintf(line, sizeof line, "SAME->%d\r\n", scores[i]);
+            view.Debug(line);
+        }
+        done += scores.size();
+        status.offset = static_cast<std::uint32_t>(first + (scores.size() - 1) * range.step);
+        status.score = scores.back();
+        status.percent = static_cast<int>(done * 100 / total);
+        view.SearchProgress(status);
+    };
+    if (end == SearchEnd::kDone) end = search.Score(ReaderOf(inst), inst.totalBytes, range, lanes, state, sink);
+    best = status.best_offset;
+    if (end == SearchEnd::kNoMemory) return Fail(view, kSearchMemoryError);
+    if (end == SearchEnd::kReadFailed) return Fail(view, kInputReadError);
+    return kCancelDone;
+}
+
+// After a stop that ended the search, the run goes on to make the output; false when it was aborted.
+bool ResumeAfterSearch(std::atomic<int>& state) {
+    int expected = kCancelerStopAsked;
+    state.compare_exchange_strong(expected, kCancelerRunning);
+    return Running(state);
+}
+
+int RunWithInst(CancelerJob& job, CancelerView& view, std::atomic<int>& state, LaneRunner& lanes, Output& out,
                 std::uint32_t* bestOffsetOut) {
     WaveSource& original = job.original;
     WaveSource& inst = job.inst;
@@ -109,72 +184,36 @@ int RunWithInst(CancelerJob& job, CancelerView& view, const std::atomic<int>& wo
         s.inst_delay_ms = 0;
     }
     const std::int64_t found = FindSoundStart(
-        original, MsToFrameBytes(s.original_point_ms, original.sampleRate, original.bitsPerSample, original.channels));
-    if (found < 0) {
-        view.Message("音だしの頭が見つかりません", kErrorCaption);
-        return kCancelFailed;
-    }
+        original, MsToFrameBytes(s.original_point_ms, original.sampleRate, original.bitsPerSample, original.channels),
+        state);
+    if (found == kSoundSearchStopped) return kCancelStopped;
+    if (found == kNoSound) return Fail(view, kNoSoundError);
     const auto h = static_cast<std::uint32_t>(found);
 
-    // The Original from its start of sound, against the whole Inst.
-    const std::uint32_t byteRate = static_cast<std::uint32_t>(original.sampleRate) * FrameBytes(original);
-    const std::uint64_t windowWanted =
-        std::min<std::uint64_t>(static_cast<std::uint64_t>(byteRate) * AlignmentWindowSeconds, original.totalBytes);
-    auto window = Allocate(static_cast<std::uint32_t>(windowWanted));
-    auto instData = Allocate(inst.totalBytes);
-    if (!window || !instData) return kCancelFailed;
-    const std::uint32_t w_bytes = ReadWaveAt(original, static_cast<std::int64_t>(original.dataOffset) + h, window.get(),
-                                             static_cast<std::uint32_t>(windowWanted));
-    const std::uint32_t instBytes = ReadWaveAt(inst, inst.dataOffset, instData.get(), inst.totalBytes);
-    if (w_bytes == 0 || instBytes == 0) return kCancelFailed;
-
-    const std::uint32_t instFrame = FrameBytes(inst);
-    const std::uint32_t instByteRate = static_cast<std::uint32_t>(inst.sampleRate) * instFrame;
-    const std::uint64_t s0 = MsToFrameBytes(s.inst_delay_ms, inst.sampleRate, inst.bitsPerSample, inst.channels);
-    const std::uint64_t end = s0 + MsToFrameBytes(s.range_ms, inst.sampleRate, inst.bitsPerSample, inst.channels);
-    view.ResetSearchProgress();
-    int bestScore = 0;
     std::uint32_t best = 0;
-    int activity = 0;
-    char text[96];
-    for (std::uint64_t w = s0; w < end && w < instBytes && worker.load() > 0; w += instFrame) {
-        const auto offset = static_cast<std::uint32_t>(w);
-        const int score = AlignmentScore(window.get(), w_bytes, instData.get(), instBytes, offset);
-        activity = activity >= 100 ? 0 : activity + 1;
-        view.SearchProgress(activity);
-        const std::uint32_t seconds = offset > instByteRate ? offset / instByteRate : 0;
-        std::snprintf(text, sizeof text, "%usec %u  %d", seconds, (offset % instByteRate) / instFrame, score);
-        view.SearchPosition(text);
-        if (score > bestScore) {
-            bestScore = score;
-            best = offset;
-            std::snprintf(text, sizeof text, "SAME->%d\r\n", score);
-            view.Debug(text);
-            char sec[32], num[32], rest[32];
-            std::snprintf(sec, sizeof sec, "%usec ", seconds);
-            std::snprintf(num, sizeof num, "Num=%d ", score);
-            std::snprintf(rest, sizeof rest, "%u ", offset % static_cast<std::uint32_t>(inst.sampleRate));
-            view.BestFound(sec, num, rest);
-        }
-    }
+    const int searched = SearchAlignment(job, h, view, state, lanes, best);
     if (bestOffsetOut) *bestOffsetOut = best;
-    window.reset();
-    instData.reset();
+    if (searched != kCancelDone) return searched;
+    if (!ResumeAfterSearch(state)) return kCancelStopped;
 
     // Line the two files up: the Inst at `best` sounds like the Original at h.
     std::uint32_t originalSkip = 0, instSkip = 0;
     if (best < h) originalSkip = h - best;
     if (best > h) instSkip = best - h;
-    if (!SeekWaveStream(original, originalSkip) || !SeekWaveStream(inst, instSkip)) return kCancelFailed;
+    if (!SeekWaveStream(original, originalSkip) || !SeekWaveStream(inst, instSkip)) {
+        return Fail(view, kInputSeekError);
+    }
 
-    view.ResetWorkProgress();
+    view.WorkProgress(0);
     const std::uint32_t start = original.bytesInFile;
     while (inst.bytesInFile > 0) {
-        const std::uint32_t n = ReadWaveStream(original, 0, CancelerBlockBytes);
-        if (n == 0) break;
-        const std::uint32_t m = ReadWaveStream(inst, 0, CancelerBlockBytes);
-        if (m == 0) break;
-        out.Write(SubtractBlock(original.buffer, n, inst.buffer, m, out.buffer.get()), view);
+        if (!Running(state)) return kCancelStopped;
+        std::uint32_t n = 0, m = 0;
+        if (!ReadBlock(original, n) || (n > 0 && !ReadBlock(inst, m))) return Fail(view, kInputReadError);
+        if (n == 0 || m == 0) break;
+        if (!out.Write(SubtractBlock(original.buffer, n, inst.buffer, m, out.buffer.get()))) {
+            return Fail(view, kWriteFileError);
+        }
         view.WorkProgress(WorkPercent(start, original.bytesInFile));
         if (original.bytesInFile == 0) break;
     }
@@ -236,19 +275,6 @@ bool IsSoundBlock(const std::uint8_t* block, std::uint32_t bytes) {
     return loud > bytes / 3;
 }
 
-int AlignmentScore(const std::uint8_t* window, std::uint32_t windowBytes, const std::uint8_t* inst,
-                   std::uint32_t instBytes, std::uint32_t w) {
-    int score = 0;
-    for (std::uint32_t k = 0; k + 4 <= windowBytes; k += AlignmentStrideBytes) {
-        if (static_cast<std::uint64_t>(w) + k + 4 > instBytes) break;
-        for (std::uint32_t j = 0; j < 4; j += 2) {
-            const int difference = CancelerSample(window + k + j) - CancelerSample(inst + w + k + j);
-            if (Magnitude(difference) <= kMatchTolerance) ++score;
-        }
-    }
-    return score;
-}
-
 std::uint32_t MsToFrameBytes(std::int64_t ms, int rate, int bits, int channels) {
     if (ms <= 0 || rate <= 0 || bits <= 0 || channels <= 0) return 0;
     const std::uint64_t frames = static_cast<std::uint64_t>(ms) * static_cast<std::uint64_t>(rate) / 1000;
@@ -282,16 +308,37 @@ std::array<std::uint8_t, 44> CancelerHeader(std::uint32_t rate, std::uint16_t ch
     return h;
 }
 
+std::string SearchPositionText(std::uint32_t offset, int score, std::uint32_t rate, std::uint32_t frameBytes) {
+    const std::uint32_t byteRate = rate * frameBytes;
+    char text[64];
+    if (byteRate == 0) return std::string();
+    const std::uint32_t seconds = offset > byteRate ? offset / byteRate : 0;
+    std::snprintf(text, sizeof text, "%usec %u  %d", seconds, (offset % byteRate) / frameBytes, score);
+    return text;
+}
+
+std::array<std::string, 3> BestFoundTexts(std::uint32_t offset, int score, std::uint32_t rate,
+                                          std::uint32_t frameBytes) {
+    const std::uint32_t byteRate = rate * frameBytes;
+    if (byteRate == 0) return {};
+    char seconds[32], num[32], rest[32];
+    std::snprintf(seconds, sizeof seconds, "%usec ", offset > byteRate ? offset / byteRate : 0);
+    std::snprintf(num, sizeof num, "Num=%d ", score);
+    std::snprintf(rest, sizeof rest, "%u ", offset % rate);
+    return {seconds, num, rest};
+}
+
 int PrepareCancelerJob(const std::string& original, const std::string& inst, const std::string& output,
                        const CancelerSettings& settings, CancelerJob& job) {
     ReleaseCancelerJob(job);
-    if (output.empty()) return 3;
+    if (output.empty()) return kCancelerNoOutput;
+    const bool needsInst = settings.mode != kCancelKaraoke;
+    if (IsSameFile(output, original) || (needsInst && IsSameFile(output, inst))) return kCancelerOutputIsInput;
     job.settings = settings;
     job.output_path = output;
-    const bool needsInst = settings.mode != kCancelKaraoke;
     if (!OpenWaveStream(original, job.original, true) || (needsInst && !OpenWaveStream(inst, job.inst, true))) {
         ReleaseCancelerJob(job);
-        return 1;
+        return kCancelerBadInput;
     }
     const WaveSource& o = job.original;
     const WaveSource& i = job.inst;
@@ -299,14 +346,14 @@ int PrepareCancelerJob(const std::string& original, const std::string& inst, con
     if (settings.mode != kCancelWithInst) usable = usable && o.channels == 2;
     if (!usable) {
         ReleaseCancelerJob(job);
-        return 1;
+        return kCancelerBadInput;
     }
     if (settings.mode == kCancelWithInst &&
         (i.sampleRate != o.sampleRate || i.bitsPerSample != o.bitsPerSample || i.channels != o.channels)) {
         ReleaseCancelerJob(job);
-        return 2;
+        return kCancelerOtherFormats;
     }
-    return 0;
+    return kCancelerReady;
 }
 
 void ReleaseCancelerJob(CancelerJob& job) {
@@ -314,33 +361,32 @@ void ReleaseCancelerJob(CancelerJob& job) {
     ResetWaveSource(job.inst);
 }
 
-int RunCanceler(CancelerJob& job, CancelerView& view, const std::atomic<int>& worker, std::uint32_t* bestOffset) {
+int RunCanceler(CancelerJob& job, CancelerView& view, std::atomic<int>& state, LaneRunner& lanes,
+                std::uint32_t* bestOffset) {
     Output out;
+    int result = kCancelDone;
     out.buffer = Allocate(CancelerBlockBytes);
     if (!out.buffer) {
-        view.Message(kWriteError, kErrorCaption);
-        ReleaseCancelerJob(job);
-        return kCancelFailed;
-    }
-    out.file = OpenBinaryFile(job.output_path, "wb");
-    if (!out.file) {
-        view.Message("Cannot create the output file", kErrorCaption);
-        ReleaseCancelerJob(job);
-        return kCancelFailed;
+        result = Fail(view, kWriteFileError);
+    } else if (!out.file.Create(job.output_path)) {
+        result = Fail(view, kOutputCreateError);
     }
     const auto rate = static_cast<std::uint32_t>(job.original.sampleRate);
     const bool mono = job.settings.mode != kCancelWithInst;
     const auto channels = static_cast<std::uint16_t>(mono ? 1 : job.original.channels);
-    // A run that stops early leaves a well-formed but empty file.
+    // The header is rewritten at the end; until then it says 0 bytes.
     const auto placeholder = CancelerHeader(rate, channels, 0);
-    if (std::fwrite(placeholder.data(), 1, placeholder.size(), out.file) < placeholder.size()) {
-        view.Message(kWriteError, kErrorCaption);
-        out.failed = true;
+    if (result == kCancelDone &&
+        std::fwrite(placeholder.data(), 1, placeholder.size(), out.file.file()) != placeholder.size()) {
+        result = Fail(view, kWriteFileError);
     }
-    view.ResetWorkProgress();
-    const int result = job.settings.mode == kCancelWithInst ? RunWithInst(job, view, worker, out, bestOffset)
-                                                            : RunMonoMode(job, view, worker, out);
-    if (result == kCancelDone) out.Finish(rate, channels);
+    if (result == kCancelDone) {
+        view.WorkProgress(0);
+        result = job.settings.mode == kCancelWithInst ? RunWithInst(job, view, state, lanes, out, bestOffset)
+                                                      : RunMonoMode(job, view, state, out);
+    }
+    if (result == kCancelDone) result = out.Finish(rate, channels, view);
+    out.file.Discard();  // whatever did not end in place
     ReleaseCancelerJob(job);
-    return out.failed ? kCancelFailed : result;
+    return result;
 }

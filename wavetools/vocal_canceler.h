@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "wavetools/alignment_search.h"
 #include "wavetools/wave_source.h"
 
 enum CancelerMode {
@@ -26,8 +27,23 @@ constexpr int DefaultSearchRangeMs = 1000;
 constexpr int IgnoredSearchRangeMs = 120000;
 // Seconds of the Original compared against the Inst at each offset.
 constexpr int AlignmentWindowSeconds = 120;
-// Bytes between compared sample pairs: every sixth frame of 16-bit stereo.
-constexpr std::uint32_t AlignmentStrideBytes = 24;
+
+// The run state word, shared by the dialog and the worker. A stop asked for during the alignment
+// search ends the search only: the worker turns the word back to running and makes the output from
+// the best offset so far; in every other phase it ends the run. Aborted (dialog closed, program
+// quitting) ends the run in any phase.
+enum CancelerRunState { kCancelerAborted = -2, kCancelerStopAsked = -1, kCancelerIdle = 0, kCancelerRunning = 1 };
+
+// Messages of a run that fails or is refused; the dialog shows them with the caption "error".
+constexpr char kCancelerErrorCaption[] = "error";
+constexpr char kWriteFileError[] = "Write File error";
+constexpr char kOutputIsInputError[] = "出力ファイルが入力ファイルと同じです。別の出力ファイルを指定してください。";
+constexpr char kOutputCreateError[] = "出力ファイルを作成できません。";
+constexpr char kOutputReplaceError[] = "出力ファイルを置き換えられません。";
+constexpr char kInputReadError[] = "入力ファイルを読み込めません。";
+constexpr char kInputSeekError[] = "入力ファイルの読み込み位置を移動できません。";
+constexpr char kSearchMemoryError[] = "位置合わせに必要なメモリを確保できません。";
+constexpr char kNoSoundError[] = "音だしの頭が見つかりません";
 
 // One sample at p as a measured value: -32767..32768 (0x8000 reads +32,768).
 int CancelerSample(const std::uint8_t* p);
@@ -46,11 +62,6 @@ int WorkPercent(std::uint32_t startBytes, std::uint32_t leftBytes);
 // A block holds sound when more than a third of its bytes' worth of samples (two thirds of the
 // 16-bit samples) exceed 100 in magnitude.
 bool IsSoundBlock(const std::uint8_t* block, std::uint32_t bytes);
-// Points for the Inst at byte offset w against the Original window: for k = 0, 24, 48, ... the
-// two samples at k and k + 2 are compared with those at w + k and w + k + 2; a pair within 4 of
-// each other scores one. Stops at the end of either buffer.
-int AlignmentScore(const std::uint8_t* window, std::uint32_t windowBytes, const std::uint8_t* inst,
-                   std::uint32_t instBytes, std::uint32_t w);
 // trunc(ms / 1000 x rate) whole frames as bytes; 0 for negative ms.
 std::uint32_t MsToFrameBytes(std::int64_t ms, int rate, int bits, int channels);
 
@@ -73,35 +84,54 @@ struct CancelerJob {
     CancelerSettings settings;
 };
 
-// Checks before a run: 0 ready, 1 an input can't be opened or processed ("File error"),
-// 2 mode 1 with inputs of different formats (nothing happens), 3 no output path.
-// Modes 0 and 2 need a 16-bit stereo Original, mode 1 16-bit inputs; mode 0 needs no Inst.
+enum CancelerReady {
+    kCancelerReady = 0,
+    kCancelerBadInput = 1,      // an input can't be opened or processed ("File error")
+    kCancelerOtherFormats = 2,  // mode 1 with inputs of different formats (nothing happens)
+    kCancelerNoOutput = 3,      // no output path ("Write File not exist!")
+    kCancelerOutputIsInput = 4  // the output names an input the mode reads (kOutputIsInputError)
+};
+// Checks before a run. Modes 0 and 2 need a 16-bit stereo Original, mode 1 16-bit inputs; mode 0
+// neither needs nor checks the Inst.
 int PrepareCancelerJob(const std::string& original, const std::string& inst, const std::string& output,
                        const CancelerSettings& settings, CancelerJob& job);
 void ReleaseCancelerJob(CancelerJob& job);
 
-// What a run shows. The Windows side forwards these to the dialog's controls.
+// Where the alignment search stands: the offset scored last and the best so far (offset 0 and
+// score 0 until an offset scores above 0).
+struct SearchStatus {
+    std::uint32_t offset = 0;
+    int score = 0;
+    int percent = 0;  // of the range's offsets
+    std::uint32_t best_offset = 0;
+    int best_score = 0;
+};
+// The search display: "%dsec %d  %d" (seconds, frame within the second, score) of an offset, the
+// seconds being 0 unless the offset exceeds one second's bytes; and a best as "%dsec ",
+// "Num=%d " and "%d " (the offset modulo the rate).
+std::string SearchPositionText(std::uint32_t offset, int score, std::uint32_t rate, std::uint32_t frameBytes);
+std::array<std::string, 3> BestFoundTexts(std::uint32_t offset, int score, std::uint32_t rate,
+                                          std::uint32_t frameBytes);
+
+// What a run shows. The Windows side keeps the values for the dialog, which shows them itself.
 class CancelerView {
 public:
     virtual ~CancelerView() = default;
-    virtual void ResetWorkProgress() = 0;
     virtual void WorkProgress(int percent) = 0;
-    virtual void ResetSearchProgress() = 0;
-    virtual void SearchProgress(int value) = 0;
-    // "%dsec %d  %d": seconds, frame within the second, score.
-    virtual void SearchPosition(const std::string& text) = 0;
-    // A new best: "%dsec ", "Num=%d ", "%d " (offset modulo the Inst rate).
-    virtual void BestFound(const std::string& seconds, const std::string& score, const std::string& remainder) = 0;
+    virtual void SearchProgress(const SearchStatus& status) = 0;
+    // A failure; a run reports at most one and then ends without an output file.
     virtual void Message(const std::string& text, const std::string& caption) = 0;
     virtual void Debug(const std::string& line) = 0;
 };
 
 enum CancelerResult { kCancelDone = 0, kCancelStopped = 1, kCancelFailed = -1 };
 
-// Runs the job's mode, writing the output file, and releases the job's inputs. `worker` is the
-// run state word: positive while running, -1 once a stop is asked for. Found during a run: the
-// best alignment offset (mode 1), for tests.
-int RunCanceler(CancelerJob& job, CancelerView& view, const std::atomic<int>& worker,
+// Runs the job's mode and releases its inputs. The output is written under a temporary name beside
+// the output path and put in place only when the run is done; a stopped or failed run leaves no
+// file and an existing output untouched. `state` is the run state word (kCancelerRunning at the
+// start). The search uses the runner's lanes. Found during a run: the best alignment offset (mode
+// 1), for tests.
+int RunCanceler(CancelerJob& job, CancelerView& view, std::atomic<int>& state, LaneRunner& lanes,
                 std::uint32_t* bestOffset = nullptr);
 
 #endif

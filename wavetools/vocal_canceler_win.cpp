@@ -4,8 +4,11 @@
 
 #include <commctrl.h>
 
+#include <process.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 #include "app/app_messages.h"
@@ -15,6 +18,7 @@
 #include "app/text_win.h"
 #include "resources/resource_ids.h"
 #include "wavetools/file_choosers_win.h"
+#include "wavetools/lane_runner_win.h"
 #include "wavetools/playback_win.h"
 #include "wavetools/vocal_canceler.h"
 #include "wavetools/wave_file.h"
@@ -23,12 +27,75 @@ namespace {
 
 enum PlayedFile { kPlayedNone = 0, kPlayedOriginal = 1, kPlayedInst = 2, kPlayedOutput = 3 };
 
-// The run state word: 0 idle, 1 running, -1 asked to stop. Shared with the worker thread.
-std::atomic<int> canceler_worker{0};
+constexpr UINT_PTR kProgressTimer = 1;
+constexpr UINT kProgressIntervalMs = 50;  // the dialog shows the worker's progress this often
+constexpr DWORD kStopWaitMs = 2000;       // closing or quitting waits this long for the worker
+
+// The run state word (CancelerRunState), shared with the worker thread.
+std::atomic<int> canceler_state{kCancelerIdle};
+// The open dialog, to which the worker posts its end; null while closed.
+std::atomic<HWND> canceler_dialog{nullptr};
 // Which file the dialog plays (GUI thread only).
 int canceler_playing = kPlayedNone;
 // The search settings of this session; the mode is kept in the application state.
 CancelerSettings search_settings;
+
+// What the worker reports, kept for the dialog to show on its timer.
+struct SharedProgress {
+    std::atomic<int> work{0};
+    std::atomic<int> search_percent{0};
+    std::atomic<std::uint64_t> position{0};  // offset << 32 | score, of the offset scored last
+    std::atomic<std::uint64_t> best{0};      // the same of the best offset; score 0: none yet
+    std::atomic<bool> searching{false};      // a search status has arrived
+};
+SharedProgress progress;
+
+std::uint64_t Packed(std::uint32_t offset, int score) {
+    return std::uint64_t{offset} << 32 | static_cast<std::uint32_t>(score);
+}
+
+// One run: the job, and the failure the dialog shows once the worker has ended. The GUI thread
+// creates it and frees it after joining the worker.
+struct WorkerRun {
+    CancelerJob job;
+    std::string message;
+    std::string caption;
+    std::uint32_t rate = 0;  // the Inst's format, for the search display
+    std::uint32_t frame_bytes = 0;
+};
+WorkerRun* current_run = nullptr;
+HANDLE worker_thread = nullptr;
+
+// The worker's view: it only stores values; the dialog reads them on its timer.
+class SharedView : public CancelerView {
+public:
+    explicit SharedView(WorkerRun& run) : run_(run) {}
+    void WorkProgress(int percent) override { progress.work = percent; }
+    void SearchProgress(const SearchStatus& status) override {
+        progress.search_percent = status.percent;
+        progress.position = Packed(status.offset, status.score);
+        progress.best = Packed(status.best_offset, status.best_score);
+        progress.searching = true;
+    }
+    void Message(const std::string& text, const std::string& caption) override {
+        run_.message = text;
+        run_.caption = caption;
+    }
+    void Debug(const std::string& line) override { DebugLine(line.c_str()); }
+
+private:
+    WorkerRun& run_;
+};
+
+unsigned __stdcall CancelerWorkerMain(void* parameter) {
+    auto* run = static_cast<WorkerRun*>(parameter);
+    SharedView view(*run);
+    ProcessorLanes lanes;
+    RunCanceler(run->job, view, canceler_state, lanes);
+    canceler_state = kCancelerIdle;
+    if (HWND dialog = canceler_dialog.load()) PostMessageW(dialog, WM_APP_CANCELER_DONE, 0, 0);
+    return 0;
+}
 
 LRESULT SendItem(HWND dialog, int id, UINT message, WPARAM wparam, LPARAM lparam) {
     return SendDlgItemMessageW(dialog, id, message, wparam, lparam);
@@ -53,44 +120,61 @@ int CheckedMode(HWND dialog) {
     return kCancelKaraoke;
 }
 
-// The worker's view: synchronous messages to the dialog's controls.
-class DialogView : public CancelerView {
-public:
-    explicit DialogView(HWND dialog) : dialog_(dialog) {}
-    void ResetWorkProgress() override { ResetProgress(dialog_, IDC_CANCELER_WORK_PROGRESS); }
-    void WorkProgress(int percent) override { SendItem(dialog_, IDC_CANCELER_WORK_PROGRESS, PBM_SETPOS, percent, 0); }
-    void ResetSearchProgress() override { ResetProgress(dialog_, IDC_CANCELER_SEARCH_PROGRESS); }
-    void SearchProgress(int value) override { SendItem(dialog_, IDC_CANCELER_SEARCH_PROGRESS, PBM_SETPOS, value, 0); }
-    void SearchPosition(const std::string& text) override { SetDialogText(dialog_, IDC_CANCELER_POSITION, text); }
-    void BestFound(const std::string& seconds, const std::string& score, const std::string& remainder) override {
-        SetDialogText(dialog_, IDC_CANCELER_BEST_SECONDS, seconds);
-        SetDialogText(dialog_, IDC_CANCELER_BEST_SCORE, score);
-        SetDialogText(dialog_, IDC_CANCELER_BEST_REMAINDER, remainder);
+void SetTextIfChanged(HWND dialog, int id, const std::string& text) {
+    if (DialogText(dialog, id) != text) SetDialogText(dialog, id, text);
+}
+
+// "RUN" while the worker runs, "MAKE" once a stop is asked for, "Make" when it has ended.
+const wchar_t* MakeButtonText() {
+    switch (canceler_state.load()) {
+        case kCancelerRunning: return L"RUN";
+        case kCancelerIdle: return worker_thread ? L"RUN" : L"Make";
+        default: return L"MAKE";
     }
-    void Message(const std::string& text, const std::string& caption) override {
-        HWND owner = IsWindow(dialog_) ? dialog_ : nullptr;
-        MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), MB_OK);
+}
+
+// Shows what the worker reported since the last tick.
+void ShowProgress(HWND dialog) {
+    SendItem(dialog, IDC_CANCELER_WORK_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(progress.work.load()), 0);
+    SetDlgItemTextW(dialog, IDC_CANCELER_MAKE, MakeButtonText());
+    if (!current_run || !progress.searching.load()) return;
+    SendItem(dialog, IDC_CANCELER_SEARCH_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(progress.search_percent.load()), 0);
+    const std::uint64_t position = progress.position.load();
+    const std::uint32_t rate = current_run->rate, frame = current_run->frame_bytes;
+    SetTextIfChanged(dialog, IDC_CANCELER_POSITION,
+                     SearchPositionText(static_cast<std::uint32_t>(position >> 32),
+                                        static_cast<int>(position & 0xFFFFFFFFu), rate, frame));
+    const std::uint64_t best = progress.best.load();
+    const int bestScore = static_cast<int>(best & 0xFFFFFFFFu);
+    if (bestScore == 0) return;
+    const auto texts = BestFoundTexts(static_cast<std::uint32_t>(best >> 32), bestScore, rate, frame);
+    SetTextIfChanged(dialog, IDC_CANCELER_BEST_SECONDS, texts[0]);
+    SetTextIfChanged(dialog, IDC_CANCELER_BEST_SCORE, texts[1]);
+    SetTextIfChanged(dialog, IDC_CANCELER_BEST_REMAINDER, texts[2]);
+}
+
+// Waits up to `timeoutMs` for the worker; when it has ended, frees its run and returns true.
+bool JoinWorker(DWORD timeoutMs) {
+    if (!worker_thread) return true;
+    if (WaitForSingleObject(worker_thread, timeoutMs) != WAIT_OBJECT_0) return false;
+    CloseHandle(worker_thread);
+    worker_thread = nullptr;
+    return true;
+}
+
+void OnWorkerDone(HWND dialog) {
+    if (!JoinWorker(kStopWaitMs)) return;
+    KillTimer(dialog, kProgressTimer);
+    ShowProgress(dialog);
+    std::string message, caption;
+    if (current_run) {
+        message = current_run->message;
+        caption = current_run->caption;
     }
-    void Debug(const std::string& line) override { DebugLine(line.c_str()); }
-
-private:
-    HWND dialog_;
-};
-
-struct WorkerStart {
-    CancelerJob job;
-    HWND dialog = nullptr;
-};
-
-DWORD WINAPI CancelerWorkerMain(LPVOID parameter) {
-    auto* start = static_cast<WorkerStart*>(parameter);
-    DialogView view(start->dialog);
-    RunCanceler(start->job, view, canceler_worker);
-    HWND dialog = start->dialog;
-    delete start;
-    canceler_worker = 0;
-    if (IsWindow(dialog)) SetDlgItemTextW(dialog, IDC_CANCELER_MAKE, L"Make");
-    return 0;
+    delete current_run;
+    current_run = nullptr;
+    SetDlgItemTextW(dialog, IDC_CANCELER_MAKE, L"Make");
+    if (!message.empty()) MessageBoxW(dialog, Widen(message).c_str(), Widen(caption).c_str(), MB_OK);
 }
 
 void ShowSearchSettings(HWND dialog) {
@@ -125,15 +209,50 @@ void InitCancelerDialog(HWND dialog) {
     ResetProgress(dialog, IDC_CANCELER_WORK_PROGRESS);
     ResetProgress(dialog, IDC_CANCELER_SEARCH_PROGRESS);
     ResetProgress(dialog, IDC_CANCELER_PLAY_POSITION);
-    if (canceler_worker.load() != 0) SetDlgItemTextW(dialog, IDC_CANCELER_MAKE, L"RUN");
+    canceler_dialog = dialog;
+    // A worker still ending from an earlier dialog: show where it stands until it is done.
+    if (worker_thread) {
+        ShowProgress(dialog);
+        SetTimer(dialog, kProgressTimer, kProgressIntervalMs, nullptr);
+    }
+}
+
+void ReportRefusal(HWND dialog, int ready) {
+    if (ready == kCancelerBadInput) MessageBoxW(dialog, L"File error", L"error", MB_OK);
+    if (ready == kCancelerOutputIsInput) {
+        MessageBoxW(dialog, Widen(kOutputIsInputError).c_str(), Widen(kCancelerErrorCaption).c_str(), MB_OK);
+    }
+}
+
+void StartWorker(HWND dialog, WorkerRun* run) {
+    ResetProgress(dialog, IDC_CANCELER_WORK_PROGRESS);
+    ResetProgress(dialog, IDC_CANCELER_SEARCH_PROGRESS);
+    progress.work = 0;
+    progress.search_percent = 0;
+    progress.searching = false;
+    // The word holds its running value before the worker first reads it.
+    canceler_state = kCancelerRunning;
+    current_run = run;
+    worker_thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, CancelerWorkerMain, run, 0, nullptr));
+    if (!worker_thread) {
+        canceler_state = kCancelerIdle;
+        current_run = nullptr;
+        ReleaseCancelerJob(run->job);
+        delete run;
+        SetDlgItemTextW(dialog, IDC_CANCELER_MAKE, L"Make");
+        return;
+    }
+    SetDlgItemTextW(dialog, IDC_CANCELER_MAKE, L"RUN");
+    SetTimer(dialog, kProgressTimer, kProgressIntervalMs, nullptr);
 }
 
 void OnMake(HWND dialog) {
-    if (canceler_worker.load() != 0) {
-        // Only one worker at a time: while one runs the button asks it to stop.
-        canceler_worker = -1;
-        Sleep(500);
-        SetDlgItemTextW(dialog, IDC_CANCELER_MAKE, L"MAKE");
+    if (worker_thread) {
+        // Only one worker at a time: while one runs the button asks it to stop. A worker that has
+        // just ended keeps its idle word; its end message resets the button.
+        int running = kCancelerRunning;
+        canceler_state.compare_exchange_strong(running, kCancelerStopAsked);
+        SetDlgItemTextW(dialog, IDC_CANCELER_MAKE, MakeButtonText());
         return;
     }
     ReadPaths(dialog);
@@ -144,33 +263,22 @@ void OnMake(HWND dialog) {
     }
     CancelerSettings settings = search_settings;
     settings.mode = app.karaoke_make_kind;
-    auto* start = new WorkerStart;
-    start->dialog = dialog;
+    auto* run = new WorkerRun;
     const int ready =
-        PrepareCancelerJob(app.karaoke_input1, app.karaoke_input2, app.karaoke_output, settings, start->job);
-    if (ready != 0) {
-        delete start;
-        if (ready == 1) MessageBoxW(dialog, L"File error", L"error", MB_OK);
+        PrepareCancelerJob(app.karaoke_input1, app.karaoke_input2, app.karaoke_output, settings, run->job);
+    if (ready != kCancelerReady) {
+        delete run;
+        ReportRefusal(dialog, ready);
         return;
     }
+    run->rate = static_cast<std::uint32_t>(run->job.inst.sampleRate);
+    run->frame_bytes = static_cast<std::uint32_t>(run->job.inst.channels * run->job.inst.bitsPerSample / 8);
     if (settings.mode == kCancelWithInst && settings.ignore) {
         search_settings.original_point_ms = 0;
         search_settings.inst_delay_ms = 0;
         ShowSearchSettings(dialog);
     }
-    SetDlgItemTextW(dialog, IDC_CANCELER_MAKE, L"RUN");
-    ResetProgress(dialog, IDC_CANCELER_WORK_PROGRESS);
-    // The word holds its running value before the worker first reads it.
-    canceler_worker = 1;
-    HANDLE thread = CreateThread(nullptr, 0, CancelerWorkerMain, start, 0, nullptr);
-    if (!thread) {
-        canceler_worker = 0;
-        ReleaseCancelerJob(start->job);
-        delete start;
-        SetDlgItemTextW(dialog, IDC_CANCELER_MAKE, L"Make");
-        return;
-    }
-    CloseHandle(thread);
+    StartWorker(dialog, run);
 }
 
 void ShowAllPlayButtons(HWND dialog) {
@@ -274,6 +382,9 @@ INT_PTR CALLBACK CancelerDialogProc(HWND dialog, UINT message, WPARAM wparam, LP
         case WM_DESTROY:
             // A play left running would post its buffers to a window that is gone.
             StopPlaying();
+            StopCancelerWorker();
+            KillTimer(dialog, kProgressTimer);
+            canceler_dialog = nullptr;
             if (app.dialogs.vocal_canceler == dialog) app.dialogs.vocal_canceler = nullptr;
             return TRUE;
         case WM_APP_PLAY_DONE:
@@ -288,11 +399,31 @@ INT_PTR CALLBACK CancelerDialogProc(HWND dialog, UINT message, WPARAM wparam, LP
             app.play_kind = kPlayNothing;
             return TRUE;
         case WM_COMMAND: OnCommand(dialog, LOWORD(wparam)); return TRUE;
+        case WM_TIMER:
+            if (wparam != kProgressTimer) return FALSE;
+            if (worker_thread && canceler_state.load() == kCancelerIdle) {
+                OnWorkerDone(dialog);  // the end message went to an earlier dialog
+            } else {
+                ShowProgress(dialog);
+            }
+            return TRUE;
+        case WM_APP_CANCELER_DONE: OnWorkerDone(dialog); return TRUE;
     }
     return FALSE;
 }
 
 }  // namespace
+
+void StopCancelerWorker() {
+    if (!worker_thread) return;
+    // Whatever the worker is doing, it ends without an output file.
+    for (int state = canceler_state.load(); state != kCancelerIdle;) {
+        if (canceler_state.compare_exchange_weak(state, kCancelerAborted)) break;
+    }
+    if (!JoinWorker(kStopWaitMs)) return;  // still stuck: it keeps its run record
+    delete current_run;
+    current_run = nullptr;
+}
 
 HWND OpenVocalCancelerDialog() {
     if (app.dialogs.vocal_canceler && IsWindow(app.dialogs.vocal_canceler)) {

@@ -8,4 +8,8 @@
 // front and returned instead. Null on failure.
 HWND OpenVocalCancelerDialog();
 
+// Stops a running Make and waits up to 2 s for its worker to end (dialog closing, program quitting);
+// the stopped run leaves no output file.
+void StopCancelerWorker();
+
 #endif

@@ -12,6 +12,13 @@
 #include <iterator>
 #include <vector>
 
+#include <sys/resource.h>
+
+#include <csignal>
+#include <functional>
+
+#include "tests/wavetools/thread_lanes.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -56,16 +63,22 @@ void WriteWave(const std::string& path, int rate, int channels, const std::vecto
     out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
 }
 
+// Keeps what a run shows; can change the run state at the n-th work or search update (1-based).
 struct RecordingView : CancelerView {
     std::vector<std::string> messages;
-    int positions = 0;
+    SearchStatus search;
     int last_work = -1;
-    void ResetWorkProgress() override { last_work = 0; }
-    void WorkProgress(int percent) override { last_work = percent; }
-    void ResetSearchProgress() override {}
-    void SearchProgress(int) override {}
-    void SearchPosition(const std::string&) override { ++positions; }
-    void BestFound(const std::string&, const std::string&, const std::string&) override {}
+    int work_updates = 0, search_updates = 0;
+    std::atomic<int> state{kCancelerRunning};
+    int change_at_work = 0, change_at_search = 0, change_to = kCancelerStopAsked;
+    void WorkProgress(int percent) override {
+        last_work = percent;
+        if (++work_updates == change_at_work) state = change_to;
+    }
+    void SearchProgress(const SearchStatus& status) override {
+        search = status;
+        if (++search_updates == change_at_search) state = change_to;
+    }
     void Message(const std::string& text, const std::string&) override { messages.push_back(text); }
     void Debug(const std::string&) override {}
 };
@@ -166,48 +179,79 @@ TEST(PrepareCancelerJob, RefusesUnusableInputs) {
     struct Case {
         const char* name;
         int mode, originalChannels, instRate;
-        bool hasOutput;
+        const char* output;
         int result;
     };
     const Case cases[] = {
-        {"no output path", kCancelKaraoke, 2, 8000, false, 3},
-        {"missing original", kCancelKaraoke, 0, 8000, true, 1},
-        {"mono original for karaoke", kCancelKaraoke, 1, 8000, true, 1},
-        {"get vocal without inst", kCancelGetVocal, 2, 0, true, 1},
-        {"with inst, other rate", kCancelWithInst, 2, 16000, true, 2},
+        {"no output path", kCancelKaraoke, 2, 8000, "", kCancelerNoOutput},
+        {"missing original", kCancelKaraoke, 0, 8000, "out.wav", kCancelerBadInput},
+        {"mono original for karaoke", kCancelKaraoke, 1, 8000, "out.wav", kCancelerBadInput},
+        {"get vocal without inst", kCancelGetVocal, 2, 0, "out.wav", kCancelerBadInput},
+        {"with inst, other rate", kCancelWithInst, 2, 16000, "out.wav", kCancelerOtherFormats},
+        {"output is the original", kCancelKaraoke, 2, 8000, "o.wav", kCancelerOutputIsInput},
+        {"output is the inst, spelt otherwise", kCancelGetVocal, 2, 8000, "sub/../I.WAV", kCancelerOutputIsInput},
+        {"output is a link to the original", kCancelWithInst, 2, 8000, "link.wav", kCancelerOutputIsInput},
+        {"karaoke does not read the inst", kCancelKaraoke, 2, 8000, "i.wav", kCancelerReady},
     };
     for (const Case& c : cases) {
         TempDir dir;
         if (c.originalChannels) WriteWave(dir.File("o.wav"), 8000, c.originalChannels, std::vector<int>(200, 1));
         if (c.instRate) WriteWave(dir.File("i.wav"), c.instRate, 2, std::vector<int>(200, 1));
+        if (c.originalChannels) fs::create_hard_link(dir.File("o.wav"), dir.File("link.wav"));
         CancelerSettings settings;
         settings.mode = c.mode;
         CancelerJob job;
-        EXPECT_EQ(PrepareCancelerJob(dir.File("o.wav"), dir.File("i.wav"), c.hasOutput ? dir.File("out.wav") : "",
+        EXPECT_EQ(PrepareCancelerJob(dir.File("o.wav"), dir.File("i.wav"), *c.output ? dir.File(c.output) : "",
                                      settings, job),
                   c.result)
             << c.name;
-        EXPECT_EQ(job.original.file, nullptr) << c.name;
+        EXPECT_EQ(job.original.file != nullptr, c.result == kCancelerReady) << c.name;
         ReleaseCancelerJob(job);
     }
 }
 
-// Runs one mode over o.wav and i.wav and returns the output file's bytes.
-std::vector<std::uint8_t> RunMode(const TempDir& dir, int mode, RecordingView& view, int& result, int worker_state = 1,
-                                  std::uint32_t* best = nullptr) {
-    CancelerSettings settings;
-    settings.mode = mode;
-    CancelerJob job;
-    EXPECT_EQ(PrepareCancelerJob(dir.File("o.wav"), dir.File("i.wav"), dir.File("out.wav"), settings, job), 0);
-    const std::atomic<int> worker{worker_state};
-    result = RunCanceler(job, view, worker, best);
-    EXPECT_EQ(job.original.file, nullptr);
-    EXPECT_EQ(job.inst.buffer, nullptr);
-    std::ifstream in(dir.File("out.wav"), std::ios::binary);
+constexpr char kOldOutput[] = "the user's older file";
+
+std::vector<std::uint8_t> FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-TEST(MonoModes, CentreVoiceRemovedQuieterChannelKeptStoppedRunStillValid) {
+// What a run left beside its inputs: nothing but the output (no temporary file).
+void ExpectOnlyInputsAndOutput(const TempDir& dir, const std::string& name) {
+    for (const auto& entry : fs::directory_iterator(dir.path)) {
+        const std::string file = entry.path().filename().string();
+        EXPECT_TRUE(file == "o.wav" || file == "i.wav" || file == "out.wav") << name << ": " << file << " left behind";
+    }
+}
+
+// Runs the settings over o.wav and i.wav into out.wav, which holds kOldOutput before, and returns
+// out.wav's bytes afterwards.
+std::vector<std::uint8_t> RunMode(const TempDir& dir, const CancelerSettings& settings, RecordingView& view,
+                                  int& result, std::uint32_t* best = nullptr) {
+    std::ofstream(dir.File("out.wav"), std::ios::binary) << kOldOutput;
+    CancelerJob job;
+    EXPECT_EQ(PrepareCancelerJob(dir.File("o.wav"), dir.File("i.wav"), dir.File("out.wav"), settings, job), 0);
+    ThreadLanes lanes(2);
+    result = RunCanceler(job, view, view.state, lanes, best);
+    EXPECT_EQ(job.original.file, nullptr);
+    EXPECT_EQ(job.inst.buffer, nullptr);
+    ExpectOnlyInputsAndOutput(dir, settings.mode == kCancelWithInst ? "with inst" : "mono");
+    return FileBytes(dir.File("out.wav"));
+}
+
+CancelerSettings Mode(int mode, int rangeMs = DefaultSearchRangeMs) {
+    CancelerSettings settings;
+    settings.mode = mode;
+    settings.range_ms = rangeMs;
+    return settings;
+}
+
+bool IsOldOutput(const std::vector<std::uint8_t>& file) {
+    return std::string(file.begin(), file.end()) == kOldOutput;
+}
+
+TEST(MonoModes, CentreVoiceRemovedAndQuieterChannelKept) {
     std::vector<int> stereo, side;
     for (std::size_t f = 0; f < 6000; ++f) {
         const int voice = Sine(440, 8000, f, 9000), guitar = Sine(700, 8000, f, 5000), bass = Sine(110, 8000, f, 4000);
@@ -216,14 +260,12 @@ TEST(MonoModes, CentreVoiceRemovedQuieterChannelKeptStoppedRunStillValid) {
     }
     struct Case {
         const char* name;
-        int mode, worker;
+        int mode;
         std::vector<int> in, out;
-        int result;
     };
     const Case cases[] = {
-        {"karaoke", kCancelKaraoke, 1, stereo, side, kCancelDone},
-        {"get vocal", kCancelGetVocal, 1, {1000, -200, 5, 5, -300, 40, 7, -7}, {-200, 0, 40, 0}, kCancelDone},
-        {"stopped before the first block", kCancelKaraoke, -1, stereo, {}, kCancelStopped},
+        {"karaoke", kCancelKaraoke, stereo, side},
+        {"get vocal", kCancelGetVocal, {1000, -200, 5, 5, -300, 40, 7, -7}, {-200, 0, 40, 0}},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -231,76 +273,143 @@ TEST(MonoModes, CentreVoiceRemovedQuieterChannelKeptStoppedRunStillValid) {
         WriteWave(dir.File("i.wav"), 8000, 2, {0, 0});
         RecordingView view;
         int result = 0;
-        const auto file = RunMode(dir, c.mode, view, result, c.worker);
-        EXPECT_EQ(result, c.result) << c.name;
+        const auto file = RunMode(dir, Mode(c.mode), view, result);
+        EXPECT_EQ(result, kCancelDone) << c.name;
         ExpectHeader(file, 8000, 1, static_cast<std::uint32_t>(c.out.size() * 2));
         EXPECT_EQ(Samples(file, 44), c.out) << c.name;
-        if (c.result == kCancelDone) {
-            EXPECT_EQ(view.last_work, 100) << c.name;
-        }
+        EXPECT_EQ(view.last_work, 100) << c.name;
         EXPECT_TRUE(view.messages.empty()) << c.name;
     }
 }
 
+// An Original of `song` frames: silence, then the Inst from frame `intro` on, with a voice in the
+// second half of the song. Returns the voice's samples.
+std::vector<int> WriteSongPair(const TempDir& dir, int rate, std::size_t intro, std::size_t song) {
+    constexpr std::size_t kSilence = 4000;  // frames before the Original's sound
+    const std::vector<int> inst = Noise((intro + song) * 2, 11);
+    std::vector<int> original(kSilence * 2, 0), voice;
+    for (std::size_t f = 0; f < song; ++f) {
+        const int v = f >= song / 2 ? Sine(523, rate, f, 3000) : 0;
+        voice.insert(voice.end(), {v, v});
+        for (std::size_t ch = 0; ch < 2; ++ch) original.push_back(inst[(intro + f) * 2 + ch] + v);
+    }
+    WriteWave(dir.File("o.wav"), rate, 2, original);
+    WriteWave(dir.File("i.wav"), rate, 2, inst);
+    return voice;
+}
+
 TEST(WithInst, FindsTheInstrumentalAndLeavesTheVoice) {
-    constexpr std::size_t kSong = 16000, kSilence = 4000;  // frames after the Inst's intro; before the voice
     // The later file is skipped so that both line up; the output runs while both have data.
     struct Case {
         const char* name;
-        std::size_t intro_frames;
-        int worker;
-        std::uint32_t bytes;
+        int rate;
+        std::size_t intro, song;
+        int rangeMs, stopAtSearch;
+        std::uint32_t best, bytes;
         std::size_t songAt;
     };
     const Case cases[] = {
-        {"inst ahead of the original", 2000, 1, (2000 + kSong) * 4, 4000},
-        {"inst behind the original", 6000, 1, (kSilence + kSong) * 4, 8000},
-        {"stopped search keeps offset 0", 0, -1, kSong * 4, 0},
+        {"inst ahead of the original", 8000, 2000, 16000, 1000, 0, 8000, (2000 + 16000) * 4, 4000},
+        {"inst behind the original", 8000, 6000, 16000, 1000, 0, 24000, (4000 + 16000) * 4, 8000},
+        {"stopped search keeps offset 0", 8000, 0, 16000, 1000, 1, 0, 16000 * 4, 0},
+        // Both inputs span two blocks, and the skip shifts one against the other.
+        {"longer than one block", 8000, 1000, 1400000, 150, 0, 4000, (1000 + 1400000) * 4, 2000},
     };
     for (const Case& c : cases) {
         TempDir dir;
-        const std::vector<int> inst = Noise((c.intro_frames + kSong) * 2, 11);
-        std::vector<int> original(kSilence * 2, 0), voice;
-        for (std::size_t f = 0; f < kSong; ++f) {
-            const int v = f >= kSong / 2 ? Sine(523, 8000, f, 3000) : 0;
-            voice.insert(voice.end(), {v, v});
-            for (int ch = 0; ch < 2; ++ch) original.push_back(inst[(c.intro_frames + f) * 2 + ch] + v);
-        }
-        WriteWave(dir.File("o.wav"), 8000, 2, original);
-        WriteWave(dir.File("i.wav"), 8000, 2, inst);
+        const std::vector<int> voice = WriteSongPair(dir, c.rate, c.intro, c.song);
         RecordingView view;
+        view.change_at_search = c.stopAtSearch;
         int result = 0;
         std::uint32_t best = 99;
-        const auto file = RunMode(dir, kCancelWithInst, view, result, c.worker, &best);
+        const auto file = RunMode(dir, Mode(kCancelWithInst, c.rangeMs), view, result, &best);
         EXPECT_EQ(result, kCancelDone) << c.name;
-        EXPECT_EQ(best, c.intro_frames * 4) << c.name;
-        ExpectHeader(file, 8000, 2, c.bytes);
+        EXPECT_EQ(view.state.load(), kCancelerRunning) << c.name << ": a stopped search resumes the run";
+        EXPECT_EQ(best, c.best) << c.name;
+        ExpectHeader(file, static_cast<std::uint32_t>(c.rate), 2, c.bytes);
         const auto out = Samples(file, 44);
         ASSERT_LE(c.songAt + voice.size(), out.size()) << c.name;
         EXPECT_TRUE(std::equal(voice.begin(), voice.end(), out.begin() + static_cast<std::ptrdiff_t>(c.songAt)))
             << c.name;
-        if (c.worker > 0) {
-            EXPECT_EQ(view.positions, 8000) << c.name;
-        }  // one per frame of the 1,000 ms range
+        if (c.stopAtSearch) {
+            EXPECT_EQ(view.search_updates, 1) << c.name << ": no offset scored after the stop";
+        } else {
+            // The display reaches the range's last frame.
+            const auto frames = static_cast<std::uint32_t>(c.rate * c.rangeMs / 1000);
+            EXPECT_EQ(view.search.offset, (frames - 1) * 4) << c.name;
+            EXPECT_EQ(view.search.percent, 100) << c.name;
+            EXPECT_EQ(view.search.best_offset, c.best) << c.name;
+        }
     }
 }
 
-TEST(RunCanceler, FailuresAreReportedOnce) {
-    TempDir dir;
-    WriteWave(dir.File("o.wav"), 8000, 2, std::vector<int>(16000, 100));  // never louder than 100
-    WriteWave(dir.File("i.wav"), 8000, 2, Noise(16000, 5));
-    RecordingView view;
-    int result = 0;
-    const auto file = RunMode(dir, kCancelWithInst, view, result);
-    EXPECT_EQ(result, kCancelFailed);
-    EXPECT_EQ(view.messages, std::vector<std::string>{"音だしの頭が見つかりません"});
-    ExpectHeader(file, 8000, 2, 0);
-    CancelerJob job;
-    ASSERT_EQ(PrepareCancelerJob(dir.File("i.wav"), "", dir.File("no/such/dir/out.wav"), CancelerSettings{}, job), 0);
-    const std::atomic<int> worker{1};
-    EXPECT_EQ(RunCanceler(job, view, worker), kCancelFailed) << "an output that cannot be created";
-    EXPECT_EQ(view.messages.size(), 2u);
-    EXPECT_EQ(job.original.file, nullptr);
+TEST(RunCanceler, EveryPhaseStopsAndLeavesTheOldOutputAlone) {
+    struct Case {
+        const char* name;
+        int mode, atWork, atSearch, to;
+    };
+    const Case cases[] = {
+        {"karaoke", kCancelKaraoke, 1, 0, kCancelerStopAsked},
+        {"get vocal", kCancelGetVocal, 1, 0, kCancelerStopAsked},
+        {"with inst, start-of-sound search", kCancelWithInst, 1, 0, kCancelerStopAsked},
+        {"with inst, aborted in the alignment search", kCancelWithInst, 0, 2, kCancelerAborted},
+        {"with inst, subtraction", kCancelWithInst, 2, 0, kCancelerStopAsked},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        WriteSongPair(dir, 8000, 100, 8000);
+        RecordingView view;
+        view.change_at_work = c.atWork;
+        view.change_at_search = c.atSearch;
+        view.change_to = c.to;
+        int result = 0;
+        EXPECT_TRUE(IsOldOutput(RunMode(dir, Mode(c.mode), view, result))) << c.name;
+        EXPECT_EQ(result, kCancelStopped) << c.name;
+        EXPECT_TRUE(view.messages.empty()) << c.name;
+    }
+}
+
+TEST(RunCanceler, EveryFailureIsReportedAndLeavesNoFile) {
+    struct Case {
+        const char* name;
+        int mode;
+        std::function<void(const TempDir&, CancelerJob&)> harm;  // after the inputs are opened
+        std::string output, message;
+    };
+    const auto truncateOriginal = [](const TempDir& dir, CancelerJob&) { fs::resize_file(dir.File("o.wav"), 44); };
+    const auto limitFileSize = [](const TempDir&, CancelerJob&) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{100000, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &small);
+    };
+    const auto nothing = [](const TempDir&, CancelerJob&) {};
+    const Case cases[] = {
+        {"no start of sound", kCancelWithInst, nothing, "out.wav", kNoSoundError},
+        {"output folder missing", kCancelKaraoke, nothing, "no/such/dir/out.wav", kOutputCreateError},
+        {"original cut short after opening", kCancelKaraoke, truncateOriginal, "out.wav", kInputReadError},
+        {"disk full", kCancelKaraoke, limitFileSize, "out.wav", kWriteFileError},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        // Never louder than 100: no start of sound; the output would be 400,000 bytes.
+        WriteWave(dir.File("o.wav"), 8000, 2, std::vector<int>(400000, 100));
+        WriteWave(dir.File("i.wav"), 8000, 2, Noise(16000, 5));
+        std::ofstream(dir.File("out.wav"), std::ios::binary) << kOldOutput;
+        CancelerJob job;
+        ASSERT_EQ(PrepareCancelerJob(dir.File("o.wav"), dir.File("i.wav"), dir.File(c.output), Mode(c.mode), job), 0)
+            << c.name;
+        c.harm(dir, job);
+        RecordingView view;
+        SingleLane lane;
+        const int result = RunCanceler(job, view, view.state, lane);
+        const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+        EXPECT_EQ(result, kCancelFailed) << c.name;
+        EXPECT_EQ(view.messages, std::vector<std::string>{c.message}) << c.name;
+        EXPECT_TRUE(IsOldOutput(FileBytes(dir.File("out.wav")))) << c.name;
+        ExpectOnlyInputsAndOutput(dir, c.name);
+        EXPECT_EQ(job.original.file, nullptr) << c.name;
+    }
 }
 
 }  // namespace
