@@ -14,6 +14,7 @@
 
 #include "audio/sine_transform.h"
 #include "audio/spectra.h"
+#include "bench/bench_results.h"
 
 namespace {
 
@@ -87,34 +88,9 @@ void BM_TunerFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_TunerFrame)->Unit(benchmark::kMicrosecond);
 
-// Keeps the mean real time of every benchmark, in microseconds, for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-            Mean& m = means_[run.benchmark_name()];
-            m.sum += run.GetAdjustedRealTime();
-            ++m.count;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
+}  // namespace
 
-    // Mean time of a benchmark, or a negative value when it did not run.
-    double Micros(const std::string& name) const {
-        const auto it = means_.find(name);
-        return it == means_.end() ? -1.0 : it->second.sum / it->second.count;
-    }
-
-private:
-    struct Mean {
-        double sum = 0.0;
-        int count = 0;
-    };
-    std::map<std::string, Mean> means_;
-};
-
-void PrintSummary(const SummaryReporter& reporter) {
+void PrintAnalysisSummary(const BenchResults& reporter) {
     std::printf("\nSummary\n");
     for (int n : {kShortSize, kLongSize}) {
         const double ours = reporter.Micros("BM_SineTransform/" + std::to_string(n));
@@ -129,16 +105,4 @@ void PrintSummary(const SummaryReporter& reporter) {
         std::printf("  tuner frame %.2f us = %.3f%% of a 1024-sample buffer at 44100 Hz (%.1f ms)\n", frame,
                     100.0 * frame / kBufferMicroseconds, kBufferMicroseconds / 1000.0);
     }
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintSummary(reporter);
-    benchmark::Shutdown();
-    return 0;
 }

@@ -6,6 +6,9 @@
 // lane and keeps every difference; a window sample's bounds are (c - 1) -/+ 4 clamped to the lane,
 // and an Inst sample outside them is a miss. Clamping never changes a verdict, because no Inst
 // sample lies beyond the lane's ends either, so the count equals the plain definition's exactly.
+// The bounds test takes one subtraction and one comparison: x lies in [low, high] exactly when
+// x - low, wrapped to 16 bits and read unsigned, is at most high - low. SSE2 compares signed only,
+// so both sides are shifted by 32,768: the window keeps low ^ 0x8000 and high - low - 32,768.
 #include "wavetools/alignment_search.h"
 
 #include <algorithm>
@@ -24,7 +27,7 @@ constexpr int kTolerance = 4;
 constexpr std::uint32_t kLaneSamples = 8;     // samples per vector
 constexpr std::uint32_t kGroupRows = 4;       // offsets sharing one load of the bounds
 constexpr std::uint32_t kUnitRows = 16;       // offsets of one phase given to a lane at a time
-constexpr std::uint32_t kTileVectors = 2048;  // bounds of 32 KB: they stay in the nearest caches
+constexpr std::uint32_t kTileVectors = 512;   // bounds of 32 KB: they stay in the nearest caches
 constexpr std::uint64_t kBatchRows = 64;      // rows of offsets between two hand-overs of scores
 constexpr std::uint64_t kChunkRows = 200000;  // rows of offsets per gathered region of the Inst
 // Reads of whole 24-byte strides, just under the canceler's 5,120,000-byte block.
@@ -50,48 +53,70 @@ bool Resize(std::vector<T>& v, std::size_t n) {
     }
 }
 
-// Misses of K offsets, whose Inst samples start 2 apart from g, over vectors [v0, v1); at most
-// 32,767 vectors per call, so that a 16-bit lane cannot overflow.
-template <int K>
-void CountMisses(const std::int16_t* bounds, const std::int16_t* g, std::uint32_t v0, std::uint32_t v1, int* misses) {
-#if defined(__SSE2__)
-    __m128i acc[K];
-    for (int r = 0; r < K; ++r) acc[r] = _mm_setzero_si128();
-    for (std::uint32_t v = v0; v < v1; ++v) {
-        const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bounds + 16 * v));
-        const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bounds + 16 * v + 8));
-        for (int r = 0; r < K; ++r) {
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(g + 2 * r + kLaneSamples * v));
-            acc[r] = _mm_add_epi16(acc[r], _mm_or_si128(_mm_cmpgt_epi16(x, hi), _mm_cmpgt_epi16(lo, x)));
-        }
-    }
-    const __m128i minusOne = _mm_set1_epi16(-1);
-    for (int r = 0; r < K; ++r) {
-        __m128i sum = _mm_madd_epi16(acc[r], minusOne);  // four 32-bit partial counts
-        sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(1, 0, 3, 2)));
-        sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(2, 3, 0, 1)));
-        misses[r] += _mm_cvtsi128_si32(sum);
-    }
-#else
-    for (int r = 0; r < K; ++r) {
-        for (std::uint32_t v = v0; v < v1; ++v) {
-            for (std::uint32_t lane = 0; lane < kLaneSamples; ++lane) {
-                const int x = g[2 * r + kLaneSamples * v + lane];
-                misses[r] += x > bounds[16 * v + 8 + lane] || x < bounds[16 * v + lane];
-            }
-        }
-    }
-#endif
-}
-
 // Misses over samples [from, to) one at a time (the tail after the whole vectors).
 int CountTailMisses(const std::int16_t* bounds, const std::int16_t* g, std::uint32_t from, std::uint32_t to) {
     int misses = 0;
     for (std::uint32_t s = from; s < to; ++s) {
         const std::size_t at = 16 * (s / kLaneSamples) + s % kLaneSamples;
-        misses += g[s] > bounds[at + 8] || g[s] < bounds[at];
+        const auto shifted = static_cast<std::int16_t>(static_cast<std::uint16_t>(g[s] - bounds[at]));
+        misses += shifted > bounds[at + 8];
     }
     return misses;
+}
+
+#if defined(__SSE2__)
+__m128i Load(const std::int16_t* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// -1 in every lane whose Inst sample lies outside the window sample's bounds.
+__m128i Misses(__m128i inst, __m128i low, __m128i width) {
+    return _mm_cmpgt_epi16(_mm_sub_epi16(inst, low), width);
+}
+
+int LaneSum(__m128i negativeCounts) {
+    __m128i sum = _mm_madd_epi16(negativeCounts, _mm_set1_epi16(-1));  // four 32-bit partial counts
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(1, 0, 3, 2)));
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(2, 3, 0, 1)));
+    return _mm_cvtsi128_si32(sum);
+}
+#endif
+
+// Misses of four offsets, whose Inst samples start 2 apart from g, over vectors [v0, v1); at most
+// 32,767 vectors per call, so that a 16-bit lane cannot overflow. The accumulators are spelt out
+// to stay in registers (eight of them on 32-bit x86).
+void CountMisses4(const std::int16_t* bounds, const std::int16_t* g, std::uint32_t v0, std::uint32_t v1, int* misses) {
+#if defined(__SSE2__)
+    __m128i a0 = _mm_setzero_si128(), a1 = a0, a2 = a0, a3 = a0;
+    const std::int16_t* b = bounds + 16 * v0;
+    const std::int16_t* x = g + kLaneSamples * v0;
+    for (std::uint32_t v = v0; v < v1; ++v, b += 16, x += kLaneSamples) {
+        const __m128i low = Load(b), width = Load(b + 8);
+        a0 = _mm_add_epi16(a0, Misses(Load(x), low, width));
+        a1 = _mm_add_epi16(a1, Misses(Load(x + 2), low, width));
+        a2 = _mm_add_epi16(a2, Misses(Load(x + 4), low, width));
+        a3 = _mm_add_epi16(a3, Misses(Load(x + 6), low, width));
+    }
+    misses[0] += LaneSum(a0);
+    misses[1] += LaneSum(a1);
+    misses[2] += LaneSum(a2);
+    misses[3] += LaneSum(a3);
+#else
+    for (int r = 0; r < 4; ++r) misses[r] += CountTailMisses(bounds, g + 2 * r, v0 * kLaneSamples, v1 * kLaneSamples);
+#endif
+}
+
+// The same for one offset.
+void CountMisses1(const std::int16_t* bounds, const std::int16_t* g, std::uint32_t v0, std::uint32_t v1, int* misses) {
+#if defined(__SSE2__)
+    __m128i a = _mm_setzero_si128();
+    for (std::uint32_t v = v0; v < v1; ++v) {
+        a = _mm_add_epi16(a, Misses(Load(g + kLaneSamples * v), Load(bounds + 16 * v), Load(bounds + 16 * v + 8)));
+    }
+    *misses += LaneSum(a);
+#else
+    *misses += CountTailMisses(bounds, g, v0 * kLaneSamples, v1 * kLaneSamples);
+#endif
 }
 
 // The Inst's pairs of one chunk of rows, one array per phase (byte offset within a stride).
@@ -163,12 +188,12 @@ void ScoreUnit(const std::int16_t* bounds, std::uint32_t pairs, const InstRegion
     for (std::uint32_t v = 0; v < longest; v += kTileVectors) {
         for (std::uint32_t g = 0; g < groups; ++g) {
             const std::uint32_t to = std::min(v + kTileVectors, common[g]);
-            if (v < to) CountMisses<kGroupRows>(bounds, row(g * kGroupRows), v, to, misses + g * kGroupRows);
+            if (v < to) CountMisses4(bounds, row(g * kGroupRows), v, to, misses + g * kGroupRows);
         }
     }
     for (std::uint32_t r = 0; r < rows; ++r) {
         for (std::uint32_t v = common[r / kGroupRows]; v < vectors[r]; v += kTileVectors) {
-            CountMisses<1>(bounds, row(r), v, std::min(v + kTileVectors, vectors[r]), misses + r);
+            CountMisses1(bounds, row(r), v, std::min(v + kTileVectors, vectors[r]), misses + r);
         }
         misses[r] += CountTailMisses(bounds, row(r), vectors[r] * kLaneSamples, samples[r]);
         if (offset[r] >= first && offset[r] < last && rowBegin + r < rowEnd) {
@@ -209,9 +234,10 @@ SearchEnd AlignmentSearch::LoadWindow(const SampleReader& original, std::uint64_
             const std::uint32_t sample = 2 * ((window_bytes_ + k) / AlignmentStrideBytes);
             for (std::uint32_t j = 0; j < 2; ++j) {
                 const int held = Held(block.data() + k + 2 * j);
+                const int low = std::max(held - kTolerance, -32768), high = std::min(held + kTolerance, 32767);
                 const std::size_t at = 16 * ((sample + j) / kLaneSamples) + (sample + j) % kLaneSamples;
-                bounds_[at] = static_cast<std::int16_t>(std::max(held - kTolerance, -32768));
-                bounds_[at + 8] = static_cast<std::int16_t>(std::min(held + kTolerance, 32767));
+                bounds_[at] = static_cast<std::int16_t>(low ^ 0x8000);
+                bounds_[at + 8] = static_cast<std::int16_t>(high - low - 32768);
             }
         }
         window_bytes_ += got;

@@ -59,7 +59,7 @@ public:
 private:
     std::uint32_t window_bytes_ = 0;
     std::uint32_t pairs_ = 0;           // compared pairs in the window
-    std::vector<std::int16_t> bounds_;  // per 8 samples: 8 lower then 8 upper bounds
+    std::vector<std::int16_t> bounds_;  // per 8 samples: 8 shifted lower bounds, then 8 shifted widths
 };
 
 // A runner that runs its single lane on the calling thread.
