@@ -2,7 +2,9 @@
 """The vocal canceler dialog under Wine: the simple vocal-cancel command opens it with its Japanese labels, and Make
 turns WAV files made here into output files whose samples the test checks: a centre-panned voice is
 removed while side content stays, and an instrumental track is found and subtracted. Playing the
-output turns its button into STOP and back, with the play-position bar at the end."""
+output turns its button into STOP and back, with the play-position bar at the end. An output that
+names the Original is refused and the Original stays as it was; a long run ends cleanly, leaving no
+file, when the dialog is closed or the program quits in the middle of it."""
 
 import array
 import math
@@ -39,6 +41,15 @@ def write_wave(path, rate, channels, samples):
         w.setsampwidth(2)
         w.setframerate(rate)
         w.writeframes(array.array("h", samples).tobytes())
+
+
+def write_noise_wave(path, rate, seconds):
+    """A loud 16-bit stereo noise: sound from its first sample on."""
+    with wave.open(path, "wb") as w:
+        w.setnchannels(2)
+        w.setsampwidth(2)
+        w.setframerate(rate)
+        w.writeframes(os.urandom(rate * 4 * seconds))
 
 
 def read_samples(path):
@@ -207,6 +218,61 @@ class VocalCanceler(h.SystemTestCase):
             start = intro * 2
             self.assertEqual(out[start:start + len(voice)], voice, "Original minus aligned Inst is the voice")
             self.assertEqual(s.quit(), 0)
+
+    def test_output_naming_the_original_is_refused(self):
+        with self.session() as s:
+            original = os.path.join(s.program.cwd, "song.wav")
+            write_wave(original, 8000, 2, [sine(440, 8000, n // 2, 9000) for n in range(16000)])
+            with open(original, "rb") as f:
+                before = f.read()
+            files_before = sorted(os.listdir(s.program.cwd))
+            dialog, controls = self.open_dialog(s)
+            type_text(self.driver, controls[(IDC_ORIGINAL, "Edit")], windows_path(original))
+            # The same file spelt in capitals.
+            type_text(self.driver, controls[(IDC_OUTPUT, "Edit")], windows_path(original).upper())
+            self.driver.target(dialog)
+            self.driver.post(h.WM_COMMAND, IDC_MAKE, 0)
+            boxes = []
+            self.assertTrue(poll(lambda: boxes.extend(w[0] for w in self.driver.desktop()
+                                                      if w[1] == "#32770" and w[3] == "error") or boxes, 10.0),
+                            "no message box")
+            texts = s.box_text(boxes[0])
+            self.driver.post(h.WM_COMMAND, h.IDOK, 0)
+            self.assertIn("出力ファイルが入力ファイルと同じです。別の出力ファイルを指定してください。", texts)
+            self.assertEqual(self.texts(dialog)[IDC_MAKE], "Make", "no run started")
+            with open(original, "rb") as f:
+                self.assertEqual(f.read(), before, "the Original is untouched")
+            self.assertEqual(sorted(os.listdir(s.program.cwd)), files_before, "no file was made")
+            self.assertEqual(s.quit(), 0)
+
+    def test_a_run_ends_without_a_file_when_the_dialog_closes_or_the_program_quits(self):
+        # The ignore flag searches 120 s of offsets: a run of many seconds.
+        for close_dialog_first in (True, False):
+            with self.session(ini=h.make_ini([("KARAOKE", "MAKEKIND", "1")])) as s:
+                original = os.path.join(s.program.cwd, "cd.wav")
+                inst = os.path.join(s.program.cwd, "backing.wav")
+                output = os.path.join(s.program.cwd, "voice.wav")
+                write_noise_wave(original, 8000, 130)
+                write_noise_wave(inst, 8000, 250)
+                dialog, controls = self.open_dialog(s)
+                self.driver.target(controls[(h.IDC_CANCELER_IGNORE, "Button")])
+                self.driver.post(BM_CLICK)
+                type_text(self.driver, controls[(IDC_ORIGINAL, "Edit")], windows_path(original))
+                type_text(self.driver, controls[(IDC_INST, "Edit")], windows_path(inst))
+                type_text(self.driver, controls[(IDC_OUTPUT, "Edit")], windows_path(output))
+                self.driver.target(dialog)
+                self.driver.post(h.WM_COMMAND, IDC_MAKE, 0)
+                self.assertTrue(poll(lambda: self.texts(dialog)[IDC_MAKE] == "RUN", 10.0), "Make did not start")
+                time.sleep(1.0)
+                self.assertEqual(self.texts(dialog)[IDC_MAKE], "RUN", "the run is still searching")
+                if close_dialog_first:
+                    self.driver.target(dialog)
+                    self.driver.post(h.WM_COMMAND, h.IDOK, 0)
+                    self.assertTrue(poll(lambda: not [w for w in self.driver.desktop() if w[3] == TITLE], 10.0),
+                                    "the dialog did not close")
+                self.assertEqual(s.quit(), 0, "close dialog first: %s" % close_dialog_first)
+                self.assertEqual(sorted(os.listdir(s.program.cwd)).count("voice.wav"), 0)
+                self.assertFalse([n for n in os.listdir(s.program.cwd) if n.endswith(".tmp")], "a temporary file is left")
 
 
 if __name__ == "__main__":
