@@ -24,11 +24,13 @@
 namespace {
 
 constexpr int kTolerance = 4;
-constexpr std::uint32_t kLaneSamples = 8;     // samples per vector
-constexpr std::uint32_t kGroupRows = 4;       // offsets sharing one load of the bounds
-constexpr std::uint32_t kUnitRows = 16;       // offsets of one phase given to a lane at a time
-constexpr std::uint32_t kTileVectors = 512;   // bounds of 32 KB: they stay in the nearest caches
-constexpr std::uint64_t kBatchRows = 64;      // rows of offsets between two hand-overs of scores
+constexpr std::uint32_t kLaneSamples = 8;    // samples per vector
+constexpr std::uint32_t kGroupRows = 4;      // offsets sharing one load of the bounds
+constexpr std::uint32_t kUnitRows = 16;      // offsets of one phase given to a lane at a time
+constexpr std::uint32_t kTileVectors = 512;  // bounds of 32 KB: they stay in the nearest caches
+// Vector comparisons of one batch of offsets between two hand-overs of scores: some milliseconds.
+constexpr std::uint64_t kBatchVectors = 16 << 20;
+constexpr std::uint64_t kMostBatchRows = 4096;
 constexpr std::uint64_t kChunkRows = 200000;  // rows of offsets per gathered region of the Inst
 // Reads of whole 24-byte strides, just under the canceler's 5,120,000-byte block.
 constexpr std::uint32_t kReadBlockBytes = AlignmentStrideBytes * 213333;
@@ -257,14 +259,18 @@ SearchEnd AlignmentSearch::Score(const SampleReader& inst, std::uint32_t instByt
     region.step = step;
     region.phases = AlignmentStrideBytes / step;
     std::vector<int> scores;
+    // Short windows take many rows per batch, so that starting the lanes stays cheap beside the work.
+    const std::uint64_t rowVectors = std::uint64_t{region.phases} * (pairs_ / 4 + 1);
+    const std::uint64_t batchRows =
+        std::clamp<std::uint64_t>(kBatchVectors / rowVectors / kUnitRows * kUnitRows, kUnitRows, kMostBatchRows);
     for (std::uint64_t chunkRow = range.first / AlignmentStrideBytes; chunkRow <= lastRow; chunkRow += kChunkRows) {
         const std::uint64_t chunkEnd = std::min(chunkRow + kChunkRows, lastRow + 1);
         region.firstRow = chunkRow;
         region.rows = static_cast<std::uint32_t>(chunkEnd - chunkRow) + pairs_;
         const SearchEnd gathered = GatherRegion(inst, instBytes, region, running);
         if (gathered != SearchEnd::kDone) return gathered;
-        for (std::uint64_t batchRow = chunkRow; batchRow < chunkEnd; batchRow += kBatchRows) {
-            const std::uint64_t batchEnd = std::min(batchRow + kBatchRows, chunkEnd);
+        for (std::uint64_t batchRow = chunkRow; batchRow < chunkEnd; batchRow += batchRows) {
+            const std::uint64_t batchEnd = std::min(batchRow + batchRows, chunkEnd);
             const std::uint64_t first = std::max(range.first, batchRow * AlignmentStrideBytes);
             const std::uint64_t last = std::min(end, batchEnd * AlignmentStrideBytes);  // exclusive
             // Offsets stay on the range's grid: rows start at multiples of the step.

@@ -308,6 +308,22 @@ std::array<std::uint8_t, 44> CancelerHeader(std::uint32_t rate, std::uint16_t ch
     return h;
 }
 
+bool AskCancelerStop(std::atomic<int>& state) {
+    int running = kCancelerRunning;
+    return state.compare_exchange_strong(running, kCancelerStopAsked);
+}
+
+void AbortCanceler(std::atomic<int>& state) {
+    for (int now = state.load(); now != kCancelerIdle;) {
+        if (state.compare_exchange_weak(now, kCancelerAborted)) break;
+    }
+}
+
+const char* MakeButtonLabel(int state, bool workerAlive) {
+    if (state == kCancelerRunning || (state == kCancelerIdle && workerAlive)) return "RUN";
+    return state == kCancelerIdle ? "Make" : "MAKE";
+}
+
 std::string SearchPositionText(std::uint32_t offset, int score, std::uint32_t rate, std::uint32_t frameBytes) {
     const std::uint32_t byteRate = rate * frameBytes;
     char text[64];

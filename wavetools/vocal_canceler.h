@@ -33,6 +33,14 @@ constexpr int AlignmentWindowSeconds = 120;
 // the best offset so far; in every other phase it ends the run. Aborted (dialog closed, program
 // quitting) ends the run in any phase.
 enum CancelerRunState { kCancelerAborted = -2, kCancelerStopAsked = -1, kCancelerIdle = 0, kCancelerRunning = 1 };
+// The Make button while a run goes: the word moves from running to stop-asked in one atomic step,
+// so a press as the worker ends leaves its idle word alone. False when nothing was running.
+bool AskCancelerStop(std::atomic<int>& state);
+// Closing the dialog or quitting: any run ends, whatever it is doing.
+void AbortCanceler(std::atomic<int>& state);
+// The Make button's text for the word: "RUN" while running (and while an ended worker is not yet
+// joined), "MAKE" once a stop is asked for, "Make" when no worker is left.
+const char* MakeButtonLabel(int state, bool workerAlive);
 
 // Messages of a run that fails or is refused; the dialog shows them with the caption "error".
 constexpr char kCancelerErrorCaption[] = "error";

@@ -91,7 +91,9 @@ unsigned __stdcall CancelerWorkerMain(void* parameter) {
     auto* run = static_cast<WorkerRun*>(parameter);
     SharedView view(*run);
     ProcessorLanes lanes;
-    RunCanceler(run->job, view, canceler_state, lanes);
+    const DWORD started = GetTickCount();
+    const int result = RunCanceler(run->job, view, canceler_state, lanes);
+    DebugLineF("CancelerMake=%d %lu ms\r\n", result, static_cast<unsigned long>(GetTickCount() - started));
     canceler_state = kCancelerIdle;
     if (HWND dialog = canceler_dialog.load()) PostMessageW(dialog, WM_APP_CANCELER_DONE, 0, 0);
     return 0;
@@ -124,19 +126,14 @@ void SetTextIfChanged(HWND dialog, int id, const std::string& text) {
     if (DialogText(dialog, id) != text) SetDialogText(dialog, id, text);
 }
 
-// "RUN" while the worker runs, "MAKE" once a stop is asked for, "Make" when it has ended.
-const wchar_t* MakeButtonText() {
-    switch (canceler_state.load()) {
-        case kCancelerRunning: return L"RUN";
-        case kCancelerIdle: return worker_thread ? L"RUN" : L"Make";
-        default: return L"MAKE";
-    }
+void ShowMakeButton(HWND dialog) {
+    SetDialogText(dialog, IDC_CANCELER_MAKE, MakeButtonLabel(canceler_state.load(), worker_thread != nullptr));
 }
 
 // Shows what the worker reported since the last tick.
 void ShowProgress(HWND dialog) {
     SendItem(dialog, IDC_CANCELER_WORK_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(progress.work.load()), 0);
-    SetDlgItemTextW(dialog, IDC_CANCELER_MAKE, MakeButtonText());
+    ShowMakeButton(dialog);
     if (!current_run || !progress.searching.load()) return;
     SendItem(dialog, IDC_CANCELER_SEARCH_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(progress.search_percent.load()), 0);
     const std::uint64_t position = progress.position.load();
@@ -250,9 +247,8 @@ void OnMake(HWND dialog) {
     if (worker_thread) {
         // Only one worker at a time: while one runs the button asks it to stop. A worker that has
         // just ended keeps its idle word; its end message resets the button.
-        int running = kCancelerRunning;
-        canceler_state.compare_exchange_strong(running, kCancelerStopAsked);
-        SetDlgItemTextW(dialog, IDC_CANCELER_MAKE, MakeButtonText());
+        AskCancelerStop(canceler_state);
+        ShowMakeButton(dialog);
         return;
     }
     ReadPaths(dialog);
@@ -417,9 +413,7 @@ INT_PTR CALLBACK CancelerDialogProc(HWND dialog, UINT message, WPARAM wparam, LP
 void StopCancelerWorker() {
     if (!worker_thread) return;
     // Whatever the worker is doing, it ends without an output file.
-    for (int state = canceler_state.load(); state != kCancelerIdle;) {
-        if (canceler_state.compare_exchange_weak(state, kCancelerAborted)) break;
-    }
+    AbortCanceler(canceler_state);
     if (!JoinWorker(kStopWaitMs)) return;  // still stuck: it keeps its run record
     delete current_run;
     current_run = nullptr;

@@ -174,6 +174,35 @@ TEST(AlignmentScore, CountsNearEqualPairsEverySixthFrame) {
     EXPECT_LT(AlignmentScore(off.data(), n, inst.data(), instBytes, 400), full / 20);
 }
 
+TEST(CancelerRunState, StopAndAbortChangeOnlyWhatTheyMay) {
+    // A stop pressed as the worker ends must leave its idle word alone, not -1 for good.
+    struct Case {
+        const char* name;
+        int before;
+        bool abort;
+        int after;
+        const char* label;  // the Make button's text afterwards, the worker still alive
+    };
+    const Case cases[] = {
+        {"stop while running", kCancelerRunning, false, kCancelerStopAsked, "MAKE"},
+        {"stop as the worker ends", kCancelerIdle, false, kCancelerIdle, "RUN"},
+        {"stop after an abort", kCancelerAborted, false, kCancelerAborted, "MAKE"},
+        {"abort after a stop", kCancelerStopAsked, true, kCancelerAborted, "MAKE"},
+        {"abort when idle", kCancelerIdle, true, kCancelerIdle, "RUN"},
+    };
+    for (const Case& c : cases) {
+        std::atomic<int> state{c.before};
+        if (c.abort) {
+            AbortCanceler(state);
+        } else {
+            EXPECT_EQ(AskCancelerStop(state), c.before == kCancelerRunning) << c.name;
+        }
+        EXPECT_EQ(state.load(), c.after) << c.name;
+        EXPECT_STREQ(MakeButtonLabel(state.load(), true), c.label) << c.name;
+    }
+    EXPECT_STREQ(MakeButtonLabel(kCancelerIdle, false), "Make") << "a reopened dialog after the run";
+}
+
 TEST(PrepareCancelerJob, RefusesUnusableInputs) {
     // A channel count or rate of 0 leaves that file out.
     struct Case {
