@@ -127,7 +127,7 @@ void SetTextIfChanged(HWND dialog, int id, const std::string& text) {
 }
 
 void ShowMakeButton(HWND dialog) {
-    SetDialogText(dialog, IDC_CANCELER_MAKE, MakeButtonLabel(canceler_state.load(), worker_thread != nullptr));
+    SetTextIfChanged(dialog, IDC_CANCELER_MAKE, MakeButtonLabel(canceler_state.load(), worker_thread != nullptr));
 }
 
 // Shows what the worker reported since the last tick.
@@ -150,7 +150,7 @@ void ShowProgress(HWND dialog) {
     SetTextIfChanged(dialog, IDC_CANCELER_BEST_REMAINDER, texts[2]);
 }
 
-// Waits up to `timeoutMs` for the worker; when it has ended, frees its run and returns true.
+// Waits up to `timeoutMs` for the worker; true once it has ended and its thread is closed.
 bool JoinWorker(DWORD timeoutMs) {
     if (!worker_thread) return true;
     if (WaitForSingleObject(worker_thread, timeoutMs) != WAIT_OBJECT_0) return false;
