@@ -62,3 +62,4 @@ set_target_properties(Harmolab PROPERTIES OUTPUT_NAME Harmolab RUNTIME_OUTPUT_DI
 if(EXISTS "${CMAKE_SOURCE_DIR}/tests/driver/CMakeLists.txt")
     add_subdirectory(tests/driver)
 endif()
+include(cmake/package.cmake)
