@@ -138,8 +138,13 @@ def session_at(env, driver, exe, cwd, args=(), name="package"):
 
 
 class FreshEnvironment(h.Environment):
-    """An X server, sound server and Wine prefix of their own, made anew, at 150 % scaling with Wine's
-    visual-style theme, as a user's new Windows account would be."""
+    """An X server, sound server and Wine prefix of their own, made anew, with Wine's visual-style theme
+    and at a given scaling (150 % unless told otherwise), as a user's new Windows account would be."""
+
+    def __init__(self, state_dir, dpi=SCALED_DPI):
+        shutil.rmtree(state_dir, ignore_errors=True)
+        super().__init__(state_dir)
+        self.dpi = dpi
 
     def _prepare_prefix(self, env):
         super()._prepare_prefix(env)
@@ -151,7 +156,7 @@ class FreshEnvironment(h.Environment):
                     "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager]\n"
                     "\"ThemeActive\"=\"1\"\n"
                     "\"DllName\"=\"C:\\\\windows\\\\resources\\\\themes\\\\light\\\\light.msstyles\"\n"
-                    "\"ColorName\"=\"NormalColor\"\n\"SizeName\"=\"NormalSize\"\n\n" % (SCALED_DPI, SCALED_DPI))
+                    "\"ColorName\"=\"Blue\"\n\"SizeName\"=\"NormalSize\"\n\n" % (self.dpi, self.dpi))
         self._run_wine(["reg", "import", "Z:" + reg.replace("/", "\\")], env, 120, "scaling set-up")
 
     def unix_path(self, windows_path):
@@ -160,6 +165,11 @@ class FreshEnvironment(h.Environment):
         if drive.upper() != "C:":
             raise h.HarnessError("not on drive C: %s" % windows_path)
         return os.path.join(self.prefix, "drive_c", *rest.split("\\"))
+
+    def wine_started(self, *argv):
+        """A Wine program started and left running (the caller ends it)."""
+        return subprocess.Popen(["wine"] + list(argv), env=self.env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
 
     def wine(self, *argv, timeout=120):
         done = subprocess.run(["wine"] + list(argv), env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
@@ -276,9 +286,7 @@ class Package(h.SystemTestCase):
 
     def test_installer_in_a_fresh_prefix_at_150_percent(self):
         _, setup = packages(self.env)
-        state = os.path.join(self.env.state_dir, "installer")
-        shutil.rmtree(state, ignore_errors=True)
-        fresh = FreshEnvironment(state)
+        fresh = FreshEnvironment(os.path.join(self.env.state_dir, "installer"))
         fresh.up()
         try:
             self.install_start_uninstall(fresh, setup)
@@ -338,7 +346,13 @@ class Package(h.SystemTestCase):
         self.assertTrue(348 <= bottom - top - (tb_bottom - tb_top) <= 360, "picture height at 150 %")
         shot = os.path.join(s.program.log_dir, "scaled.bmp")
         driver.capture(shot)
-        h.Image.read_bmp(shot).write_png(os.path.join(s.program.log_dir, "scaled.png"))
+        image = h.Image.read_bmp(shot)
+        image.write_png(os.path.join(s.program.log_dir, "scaled.png"))
+        window_left, window_top, _, _ = driver.rect()
+        left, top, right, bottom = driver.client()
+        picture = image.crop(left - window_left, top - window_top + tb_bottom - tb_top, right - window_left,
+                             bottom - window_top)
+        self.assertGreater(len(picture.colours()), 20, "the tuner's pictures are drawn")
 
     def press_panel_switch(self, fresh, driver, s):
         left, top, _, _ = driver.rect()
