@@ -271,7 +271,7 @@ class Package(h.SystemTestCase):
             raw = os.path.join(s.program.log_dir, "clicks.raw")
             with MonitorRecording(self.env, raw) as recording:
                 s.command(h.IDM_POWER)
-                time.sleep(3.0)
+                time.sleep(4.0)
                 s.command(h.IDM_POWER)
                 samples = recording.stop()
             picture = os.path.join(s.program.log_dir, "window.bmp")
