@@ -76,6 +76,7 @@ struct AppState {
     int detected_note = 0;
     int display_frequency = 0;
     int cents_offset = -100;
+    int reference_a4_hz = 440;  // A4 in Hz, 430..450: moves every key's frequency
     int tuner_needle = -50;
     int tuner_active = 0;
     std::array<int, 6> guitar_keys{};

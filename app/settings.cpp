@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/text_number.h"
+#include "audio/key_frequency.h"
 
 const std::array<int, 6> kDefaultGuitarKeys = {4, 9, 2, 7, 11, 4};
 const std::array<int, 4> kDefaultBassKeys = {7, 2, 9, 4};
@@ -166,6 +167,7 @@ void ReadSettings(AppState& state, ProfileStore& store, const std::string& curre
     for (int beats = 2; beats <= 6; ++beats) {
         state.downbeat[beats - 2] = ReadInt(store, "DOWNBEAT", std::to_string(beats).c_str());
     }
+    state.reference_a4_hz = CheckedReferencePitch(ReadInt(store, "TUNER", "A4"));
     BringUncheckedFieldsIntoRange(state);
 }
 
@@ -224,4 +226,5 @@ void WriteSettings(AppState& state, ProfileStore& store) {
     put_int("METRONOME", "KIND", state.metronome_kind);
     put_int("CONDUCTOR", "LINE", state.conductor_line);
     for (int beats = 2; beats <= 6; ++beats) put_int("DOWNBEAT", std::to_string(beats), state.downbeat[beats - 2]);
+    put_int("TUNER", "A4", state.reference_a4_hz);
 }

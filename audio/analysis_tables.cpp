@@ -5,5 +5,5 @@
 #include "audio/spectra.h"
 
 void BuildAnalysisTables() {
-    spectra.BuildTables(app.half_sampling_hz);
+    spectra.BuildTables(app.half_sampling_hz, app.reference_a4_hz);
 }

@@ -1,9 +1,11 @@
 // Note, frequency and tuner detection on the spectra of one frame.
 #include "audio/detectors.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/debug_log.h"
+#include "audio/key_frequency.h"
 #include "audio/pitch_estimator.h"
 
 namespace {
@@ -13,7 +15,6 @@ namespace {
 constexpr double kColumnHz = 250.5681818181818;
 constexpr double kIndexHz = 10.7666015625;
 constexpr int kHoldFrames = 10;
-constexpr int kNoCents = -100;
 
 void BeginPicture(SpectrumPicture& picture) {
     picture.ScrollHistory();
@@ -25,42 +26,103 @@ void PaintBand(SpectrumPicture& picture, int band, int level) {
     picture.PaintHistory(band, level);
 }
 
-int TruncatedFrequency(int key) {
-    return static_cast<int>(NoteFrequencies()[key]);
+int TruncatedFrequency(const AppState& state, int key) {
+    return static_cast<int>(KeyTableFrequency(key + 1, state.reference_a4_hz));
 }
 
-// The deviation reading of key (0..87): cents of the partial measured near it in this frame, or
-// kNoCents when there is none. The band levels only say which key sounds; the needle needs the
-// pitch itself.
-int MeasuredDeviation(const AppState& state, const int16_t* frame, int key) {
-    return MeasureCentsNearKey(frame, kFrameSamples, 2 * state.half_sampling_hz, key + 1);
+// Short-transform peak of a full-scale sine: a sine of amplitude a (fraction of full scale) reaches
+// band level LevelFromMagnitude(kSinePeak * a).
+constexpr double kSinePeak = 605.3;
+constexpr int kSignalSamples = kShortSize;
+
+// The level of the newest audio on the band scale: the level a steady sine of the same power
+// would give its band. The tuner judges the sound as a whole, since a note may spread its power
+// over several partials, none of them reaching the level alone, and a band's reading wavers with
+// the phase of the partial in it. An offset does not count.
+int SignalLevel(const int16_t* frame) {
+    const int16_t* newest = frame + kFrameSamples - kSignalSamples;
+    double sum = 0, squares = 0;
+    for (int m = 0; m < kSignalSamples; ++m) {
+        sum += newest[m];
+        squares += static_cast<double>(newest[m]) * newest[m];
+    }
+    const double mean = sum / kSignalSamples;
+    const double variance = std::max(0.0, squares / kSignalSamples - mean * mean);
+    return LevelFromMagnitude(kSinePeak * std::sqrt(2 * variance) / 32768.0);
+}
+
+// What the tuner shows: key 0..87 with its cents; key -1 for nothing.
+struct TunerReading {
+    int key = -1;
+    int cents = kNoCentsReading;
+};
+
+int NearestKey(double hz, double a4_hz) {
+    return static_cast<int>(std::lround(48 + 12 * std::log2(hz / a4_hz)));
+}
+
+// A target is taken as sounding when the sound holds a partial at its pitch and a note at that
+// pitch explains the sound nearly as well as the best period found; a partial alone may be the
+// harmonic of a lower note.
+constexpr double kTargetNearBest = 0.8;
+constexpr double kTargetMinPeriodicity = 0.5;
+// The played note's cents come from its fundamental, or from its second or third harmonic when
+// the fundamental is too weak to measure.
+constexpr int kCentsHarmonics = 3;
+
+// The played note: the estimated fundamental's key, with cents from the measured partial.
+TunerReading PlayedNote(const AppState& state, TunerDetectorState& tuner, const int16_t* frame) {
+    const int rate = 2 * state.half_sampling_hz;
+    const double a4 = state.reference_a4_hz;
+    if (!tuner.fundamental.Analyse(frame, kFrameSamples, rate)) return {};
+    TunerReading played;
+    played.key = NearestKey(tuner.fundamental.hz(), a4);
+    if (played.key < 0 || played.key >= kKeyCount) return {};
+    played.cents = CentsFromKey(tuner.fundamental.hz(), played.key + 1, a4);
+    for (int h = 1; h <= kCentsHarmonics; ++h) {
+        double hz = 0;
+        if (!MeasurePartialNear(frame, kFrameSamples, rate, h * KeyFrequency(played.key + 1, a4), hz)) continue;
+        // The measured pitch may lie just across the border to the next key.
+        const int key = NearestKey(hz / h, a4);
+        if (key >= 0 && key < kKeyCount) {
+            played.key = key;
+            played.cents = CentsFromKey(hz / h, key + 1, a4);
+        }
+        break;
+    }
+    return played;
+}
+
+// The target (1..88) when it sounds, else key -1.
+TunerReading SoundingTarget(const AppState& state, const TunerDetectorState& tuner, const int16_t* frame, int target,
+                            const TunerReading& played) {
+    const int rate = 2 * state.half_sampling_hz;
+    const double a4 = state.reference_a4_hz;
+    double hz = 0;
+    const bool partial = MeasurePitchNearKey(frame, kFrameSamples, rate, target, hz, a4);
+    if (played.key + 1 == target) return {target - 1, partial ? CentsFromKey(hz, target, a4) : played.cents};
+    if (!partial) return {};
+    const double needed =
+        std::max(kTargetMinPeriodicity, played.key >= 0 ? kTargetNearBest * tuner.fundamental.periodicity() : 0.0);
+    if (tuner.fundamental.PeriodicityNear(hz) < needed) return {};
+    return {target - 1, CentsFromKey(hz, target, a4)};
 }
 
 void ClearTuner(AppState& state) {
-    state.cents_offset = kNoCents;
+    state.cents_offset = kNoCentsReading;
     state.display_frequency = 0;
     state.detected_note = 0;
 }
 
-void ShowTunerKey(AppState& state, const int16_t* frame, int key, int column_end) {
-    state.cents_offset = MeasuredDeviation(state, frame, key);
-    DebugLineF("i=%d j=%d dfi=%d dfj=%d\r\n", key, column_end, state.cents_offset, state.target_note.load());
-    state.detected_note = key + 1;
-    state.display_frequency = TruncatedFrequency(key);
+void ShowTunerReading(AppState& state, const TunerReading& reading) {
+    state.cents_offset = reading.cents;
+    DebugLineF("i=%d j=%d dfi=%d dfj=%d\r\n", reading.key, Spectra::ColumnEnd(reading.key, 1), state.cents_offset,
+               state.target_note.load());
+    state.detected_note = reading.key + 1;
+    state.display_frequency = TruncatedFrequency(state, reading.key);
 }
 
 }  // namespace
-
-const std::array<double, kKeyCount>& NoteFrequencies() {
-    static const std::array<double, kKeyCount> table = [] {
-        std::array<double, kKeyCount> t{};
-        for (int k = 0; k < kKeyCount; ++k) {
-            t[k] = std::round(440.0 * std::pow(2.0, (k - 48) / 12.0) * 10000.0) / 10000.0;
-        }
-        return t;
-    }();
-    return table;
-}
 
 bool DetectNoteSpectrum(AppState& state, Spectra& spectra, SpectrumPicture& picture, const int16_t* frame) {
     spectra.Compute(frame, true);
@@ -81,7 +143,7 @@ bool DetectNoteSpectrum(AppState& state, Spectra& spectra, SpectrumPicture& pict
         return false;
     }
     state.detected_note = best_key + 1;
-    state.display_frequency = TruncatedFrequency(best_key);
+    state.display_frequency = TruncatedFrequency(state, best_key);
     return true;
 }
 
@@ -110,51 +172,28 @@ bool DetectFrequencySpectrum(AppState& state, Spectra& spectra, SpectrumPicture&
     return true;
 }
 
-bool DetectTuner(AppState& state, Spectra& spectra, TunerDetectorState& tuner, const int16_t* frame) {
-    spectra.Compute(frame, true);
-    tuner.target_level = 0;
-    int target = state.target_note;
-    int best_level = 0;
-    int best_key = 0;
-    int runner_up = 0;
-    for (int key = 0; key < kKeyCount; ++key) {
-        int level = spectra.KeyLevel(key);
-        spectra.ColumnLevel(key, 1);
-        if (key + 1 == target) {
-            tuner.target_level = level;
-            tuner.target_deviation = MeasuredDeviation(state, frame, key);
-        }
-        if (level > best_level) {
-            runner_up = best_key;
-            best_key = key;
-            best_level = level;
-        }
-    }
+bool DetectTuner(AppState& state, Spectra&, TunerDetectorState& tuner, const int16_t* frame) {
     if (tuner.hold_frames > 0) --tuner.hold_frames;
-    if (best_level < kSoundingLevel) {
+    if (SignalLevel(frame) < kSoundingLevel) {
         tuner.hold_frames = 0;
         ClearTuner(state);
         return false;
     }
-    if (target == 0 || target == best_key + 1) {
+    const TunerReading played = PlayedNote(state, tuner, frame);
+    const int target = state.target_note;
+    TunerReading shown = played;
+    if (target >= 1 && target <= kKeyCount) {
+        const TunerReading target_reading = SoundingTarget(state, tuner, frame, target, played);
+        if (target_reading.key >= 0) shown = target_reading;
+    }
+    if (shown.key >= 0) {
         tuner.hold_frames = kHoldFrames;
-        ShowTunerKey(state, frame, best_key, Spectra::ColumnEnd(best_key, 1));
+        ShowTunerReading(state, shown);
         return true;
     }
-    if (target == runner_up + 1) {
-        tuner.hold_frames = kHoldFrames;
-        ShowTunerKey(state, frame, runner_up, Spectra::ColumnEnd(runner_up, 1));
-        return true;
-    }
-    if (tuner.hold_frames == 0) {
-        ClearTuner(state);
-        return false;
-    }
-    if (tuner.target_level < kSoundingLevel) return false;
-    state.cents_offset = tuner.target_deviation;
-    state.detected_note = target;
-    state.display_frequency = TruncatedFrequency(target - 1);
-    return true;
+    // Sound without a clear pitch (a strum, a consonant): the last reading stays for the hold.
+    if (tuner.hold_frames == 0) ClearTuner(state);
+    return false;
 }
 
 bool RunDetector(AppState& state, Spectra& spectra, SpectrumPicture& picture, TunerDetectorState& tuner,

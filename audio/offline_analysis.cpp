@@ -64,9 +64,10 @@ void AnalyseRecording(const std::vector<int16_t>& mono, int sample_rate, const O
     state->plot_mode = options.detector == OfflineDetector::kNote ? 1 : 0;
     state->zoom_level = options.zoom_level;
     state->target_note = options.target_note;
+    state->reference_a4_hz = options.a4_hz;
 
     auto analysis = std::make_unique<Spectra>();
-    analysis->BuildTables(state->half_sampling_hz);
+    analysis->BuildTables(state->half_sampling_hz, state->reference_a4_hz);
     auto picture = std::make_unique<SpectrumPicture>();
     TunerDetectorState tuner;
     RecordingDevice device;

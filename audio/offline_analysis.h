@@ -14,6 +14,7 @@ struct OfflineOptions {
     OfflineDetector detector = OfflineDetector::kNote;
     int target_note = 0;  // tuner target key 1..88, 0 automatic
     int zoom_level = 1;   // frequency mode
+    int a4_hz = 440;      // reference pitch, 430..450
 };
 
 struct OfflineRow {

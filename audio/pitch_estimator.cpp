@@ -38,6 +38,10 @@ constexpr int kWindowGrowth = 8;
 constexpr double kMinPeriods = 4.5;
 // The mirror image at -w0 must stay out of the main lobe as well.
 constexpr double kHighestFraction = 0.45;
+// The measurement ends with the newest audio and spans about this long, so that a new note reads
+// right soon after its onset; lower notes take the whole frame until it holds this many periods.
+constexpr double kNewestSeconds = 0.1;
+constexpr double kNewestPeriods = 8;
 // A steady partial moves the estimate by a few thousandths of a bin once the probe sits on it;
 // noise keeps wandering, and a frame that will not settle gives no reading.
 constexpr double kConvergedBins = 0.01;
@@ -115,29 +119,26 @@ int LargestPowerOfTwoUpTo(int n) {
 
 }  // namespace
 
-double KeyFrequency(int key) {
-    return 440.0 * std::pow(2.0, (key - 49) / 12.0);
-}
-
-bool MeasurePitchNearKey(const int16_t* frame, int frame_samples, int sample_rate, int key, double& hz) {
-    if (frame == nullptr || frame_samples <= 0 || sample_rate <= 0 || key < 1 || key > kKeyCount) return false;
-    const double key_hz = KeyFrequency(key);
+bool MeasurePartialNear(const int16_t* frame, int frame_samples, int sample_rate, double near_hz, double& hz) {
+    if (frame == nullptr || frame_samples <= 0 || sample_rate <= 0 || !(near_hz > 0)) return false;
     const double span = std::pow(2.0, kPitchSearchCents / 1200);
-    if (key_hz * span > kHighestFraction * sample_rate) return false;
-    const int full = LargestPowerOfTwoUpTo(std::min(frame_samples, kTableSize));
-    if (full * key_hz / span < kMinPeriods * sample_rate) return false;
+    if (near_hz * span > kHighestFraction * sample_rate) return false;
+    const int whole = LargestPowerOfTwoUpTo(std::min(frame_samples, kTableSize));
+    if (whole * near_hz / span < kMinPeriods * sample_rate) return false;
+    int full = std::min(whole, LargestPowerOfTwoUpTo(static_cast<int>(kNewestSeconds * sample_rate)));
+    while (full < whole && full * near_hz / span < kNewestPeriods * sample_rate) full *= 2;
 
-    const double lowest = 2 * kPi * key_hz / span / sample_rate;
-    const double highest = 2 * kPi * key_hz * span / sample_rate;
-    double omega = 2 * kPi * key_hz / sample_rate;
-    const double first = std::clamp(kFirstWindowPeriods * sample_rate / key_hz, static_cast<double>(kShortestWindow),
+    const double lowest = 2 * kPi * near_hz / span / sample_rate;
+    const double highest = 2 * kPi * near_hz * span / sample_rate;
+    double omega = 2 * kPi * near_hz / sample_rate;
+    const double first = std::clamp(kFirstWindowPeriods * sample_rate / near_hz, static_cast<double>(kShortestWindow),
                                     static_cast<double>(kTableSize));
     int length = std::min(full, LargestPowerOfTwoUpTo(static_cast<int>(first)));
     int full_probes = 0;
     Probe probe{};
     for (;;) {
-        // Centred, so that every window measures around the same moment as the whole frame.
-        if (!ProbeAt(frame + (frame_samples - length) / 2, length, omega, probe)) return false;
+        // Every window ends with the newest sample, where the note decision looks too.
+        if (!ProbeAt(frame + frame_samples - length, length, omega, probe)) return false;
         if (probe.omega < lowest || probe.omega > highest) return false;
         double step_bins = std::fabs(probe.omega - omega) * length / (2 * kPi);
         omega = probe.omega;
@@ -153,14 +154,19 @@ bool MeasurePitchNearKey(const int16_t* frame, int frame_samples, int sample_rat
     return true;
 }
 
-int CentsFromKey(double hz, int key) {
+bool MeasurePitchNearKey(const int16_t* frame, int frame_samples, int sample_rate, int key, double& hz, double a4_hz) {
+    if (key < 1 || key > kKeyCount) return false;
+    return MeasurePartialNear(frame, frame_samples, sample_rate, KeyFrequency(key, a4_hz), hz);
+}
+
+int CentsFromKey(double hz, int key, double a4_hz) {
     if (key < 1 || key > kKeyCount || !(hz > 0) || !std::isfinite(hz)) return kNoCentsReading;
-    double cents = std::round(1200 * std::log2(hz / KeyFrequency(key)));
+    double cents = std::round(1200 * std::log2(hz / KeyFrequency(key, a4_hz)));
     return (cents < -50 || cents > 50) ? kNoCentsReading : static_cast<int>(cents);
 }
 
-int MeasureCentsNearKey(const int16_t* frame, int frame_samples, int sample_rate, int key) {
+int MeasureCentsNearKey(const int16_t* frame, int frame_samples, int sample_rate, int key, double a4_hz) {
     double hz = 0;
-    if (!MeasurePitchNearKey(frame, frame_samples, sample_rate, key, hz)) return kNoCentsReading;
-    return CentsFromKey(hz, key);
+    if (!MeasurePitchNearKey(frame, frame_samples, sample_rate, key, hz, a4_hz)) return kNoCentsReading;
+    return CentsFromKey(hz, key, a4_hz);
 }

@@ -10,13 +10,15 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kSampleScale = 1.0 / 32768.0;  // int16 full scale to 1.0
 constexpr int kFirstShortKey = 32;              // keys below read the long transform
-// A quarter tone below A0 (27.5 Hz * 2^(-1/24)): key i's band starts at this times 2^(i/12).
+// A quarter tone below A0 (27.5 Hz * 2^(-1/24)) with A4 = 440 Hz: key i's band starts at this
+// times 2^(i/12), scaled by the reference pitch.
 constexpr double kLowestEdgeHz = 26.71712838;
 
-// trunc(kLowestEdgeHz * 2^(key/12) * size / h + 1), limited to size - 1 so that every band stays
-// inside the transform; a rate that is not positive leaves every band empty.
-int KeyEdge(int key, int size, int half_sampling_hz) {
-    double index = kLowestEdgeHz * std::pow(2.0, key / 12.0) * size / half_sampling_hz + 1.0;
+// trunc(kLowestEdgeHz * a4/440 * 2^(key/12) * size / h + 1), limited to size - 1 so that every band
+// stays inside the transform; a rate that is not positive leaves every band empty.
+int KeyEdge(int key, int size, int half_sampling_hz, int a4_hz) {
+    double lowest = kLowestEdgeHz * (a4_hz / 440.0);
+    double index = lowest * std::pow(2.0, key / 12.0) * size / half_sampling_hz + 1.0;
     if (!(index < size - 1)) index = size - 1;
     if (index < 0.0) index = 0.0;
     return static_cast<int>(index);
@@ -73,17 +75,21 @@ int LevelFromMagnitude(double v) {
     return static_cast<int>(level);
 }
 
-void Spectra::BuildTables(int half_sampling_hz) {
+void Spectra::BuildTables(int half_sampling_hz, int a4_hz) {
     half_sampling_hz_ = half_sampling_hz;
     for (int i = 0; i < kFrameSamples / 2; ++i) window_[i] = std::sin(kPi * i * (1.0 / kFrameSamples));
-    for (int key = 0; key <= kFirstShortKey; ++key) {
-        long_edges_[key] = KeyEdge(key, kLongSize, half_sampling_hz);
-    }
-    for (int key = kFirstShortKey; key <= kKeyCount; ++key) {
-        short_edges_[key - kFirstShortKey] = KeyEdge(key, kShortSize, half_sampling_hz);
-    }
+    SetReferencePitch(a4_hz);
     long_work_.Reset();
     short_work_.Reset();
+}
+
+void Spectra::SetReferencePitch(int a4_hz) {
+    for (int key = 0; key <= kFirstShortKey; ++key) {
+        long_edges_[key] = KeyEdge(key, kLongSize, half_sampling_hz_, a4_hz);
+    }
+    for (int key = kFirstShortKey; key <= kKeyCount; ++key) {
+        short_edges_[key - kFirstShortKey] = KeyEdge(key, kShortSize, half_sampling_hz_, a4_hz);
+    }
 }
 
 void Spectra::Compute(const int16_t* frame, bool with_long) {

@@ -32,9 +32,11 @@ struct ColumnPeak {
 // Large (about 120 KB): keep instances in static storage.
 class Spectra {
 public:
-    // Window table and both key band tables for this half sampling rate (Hz, > 0); the transforms
-    // rebuild their tables on next use.
-    void BuildTables(int half_sampling_hz);
+    // Window table and both key band tables for this half sampling rate (Hz, > 0) and reference
+    // pitch (A4 in Hz); the transforms rebuild their tables on next use.
+    void BuildTables(int half_sampling_hz, int a4_hz = 440);
+    // Moves the key bands to another reference pitch at the same sampling rate.
+    void SetReferencePitch(int a4_hz);
     // Windows the frame (kFrameSamples int16, oldest first) into the transform inputs, runs the short
     // transform and, when with_long, the long one; zeroes entries 0 and 1 of each output that ran
     // (S[n] and S[1] never count). Without with_long the long spectrum keeps its previous contents.

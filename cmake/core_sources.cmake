@@ -13,6 +13,8 @@ set(HARMOLAB_CORE_SOURCES
     audio/analysis_tables.cpp
     audio/capture_engine.cpp
     audio/detectors.cpp
+    audio/fundamental_estimator.cpp
+    audio/key_frequency.cpp
     audio/note_names.cpp
     audio/offline_analysis.cpp
     audio/pitch_estimator.cpp

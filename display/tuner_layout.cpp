@@ -96,3 +96,8 @@ std::vector<ImageDraw> TunerScreenImages(const TunerView& v) {
                    tuner_geometry::kLampY, false});
     return out;
 }
+
+std::string ReferencePitchLabel(int a4_hz) {
+    if (a4_hz == 440) return "";
+    return "A4 = " + std::to_string(a4_hz) + " Hz";
+}

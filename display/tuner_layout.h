@@ -4,6 +4,7 @@
 #define HARMOLAB_DISPLAY_TUNER_LAYOUT_H
 
 #include <array>
+#include <string>
 #include <vector>
 
 // The state the tuner screen reads.
@@ -17,6 +18,7 @@ struct TunerView {
     int instrument = 0;
     int string_index = 0;
     int pressed_button = 0;
+    int reference_a4_hz = 440;  // shown when it is not 440
 };
 
 struct ImageDraw {
@@ -48,5 +50,10 @@ int StringNumberImage(int instrument, int string_index, int inst_status);
 int LampImage(int target_note, int detected_note, int cents);
 
 std::vector<ImageDraw> TunerScreenImages(const TunerView& view);
+
+// The reference pitch as the screen shows it at the top right, "A4 = 442 Hz"; empty for 440,
+// which everything assumes unless told otherwise.
+std::string ReferencePitchLabel(int a4_hz);
+constexpr int kReferencePitchX = 470, kReferencePitchY = 14;
 
 #endif

@@ -1,8 +1,9 @@
-// The tuner screen: the layout's images in order, then the needle.
+// The tuner screen: the layout's images in order, the reference pitch when it is not 440, then the needle.
 #include "display/tuner_screen_win.h"
 
 #include "app/app_state.h"
 #include "app/gdi_win.h"
+#include "app/text_win.h"
 #include "display/images_win.h"
 #include "display/tuner_layout.h"
 
@@ -19,6 +20,7 @@ TunerView CurrentView() {
     v.instrument = app.instrument;
     v.string_index = app.string_index;
     v.pressed_button = app.pressed_button;
+    v.reference_a4_hz = app.reference_a4_hz;
     return v;
 }
 
@@ -26,6 +28,23 @@ void DrawNeedle(HDC dc, const NeedleLine& line) {
     ScopedPen pen(dc, RGB(5, 5, 5), 2);
     MoveToEx(dc, line.x0, line.y0, nullptr);
     LineTo(dc, line.x1, line.y1);
+}
+
+void DrawReferencePitch(HDC dc, const std::string& label) {
+    if (label.empty()) return;
+    HFONT font = CreateFontW(22, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial");
+    HGDIOBJ old_font = font ? SelectObject(dc, font) : nullptr;
+    int old_mode = SetBkMode(dc, TRANSPARENT);
+    COLORREF old_colour = SetTextColor(dc, RGB(5, 5, 5));
+    std::wstring text = Widen(label);
+    TextOutW(dc, kReferencePitchX, kReferencePitchY, text.c_str(), static_cast<int>(text.size()));
+    SetTextColor(dc, old_colour);
+    SetBkMode(dc, old_mode);
+    if (font) {
+        SelectObject(dc, old_font);
+        DeleteObject(font);
+    }
 }
 
 }  // namespace
@@ -39,5 +58,6 @@ void DrawTunerScreen(HDC memory) {
             DrawImageOpaque(image.id, image.x, image.y, memory);
         }
     }
+    DrawReferencePitch(memory, ReferencePitchLabel(view.reference_a4_hz));
     DrawNeedle(memory, Needle(view.cents_offset));
 }

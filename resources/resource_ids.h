@@ -47,6 +47,7 @@
 #define IDC_CONFIG_SAMPLING_HZ 1015
 #define IDC_CONFIG_CLEAR_LINE 1039
 #define IDC_CONFIG_KEEP_LINE 1040
+#define IDC_CONFIG_A4 1041
 
 // Controls of the Play volume dialog.
 #define IDC_VOLUME_LEFT_TEXT 1006

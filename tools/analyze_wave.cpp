@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "audio/key_frequency.h"
 #include "audio/offline_analysis.h"
 #include "wavetools/wave_file.h"
 #include "wavetools/wave_source.h"
@@ -13,7 +14,9 @@ namespace {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: harmolab_analyze [--mode note|frequency|tuner] [--target KEY] [--zoom 1|2|3] FILE.wav\n"
+                 "usage: harmolab_analyze [--mode note|frequency|tuner] [--target KEY] [--zoom 1|2|3] [--a4 HZ] "
+                 "FILE.wav\n"
+                 "  --a4 HZ: reference pitch, A4 = 430..450 Hz (default 440)\n"
                  "  prints time_s,note,name,frequency_hz,cents for every 1024-sample buffer\n");
     return 2;
 }
@@ -46,6 +49,9 @@ int main(int argc, char** argv) {
         } else if (arg == "--zoom" && has_value) {
             options.zoom_level = std::atoi(argv[++i]);
             if (options.zoom_level < 1 || options.zoom_level > 3) return Usage();
+        } else if (arg == "--a4" && has_value) {
+            options.a4_hz = std::atoi(argv[++i]);
+            if (options.a4_hz != CheckedReferencePitch(options.a4_hz)) return Usage();
         } else if (!arg.empty() && arg[0] != '-' && path.empty()) {
             path = arg;
         } else {

@@ -2,7 +2,8 @@
 #include "wavetools/reference_tone_win.h"
 
 #include "app/app_state.h"
-#include "audio/detectors.h"
+#include "audio/key_frequency.h"
+#include "audio/spectra.h"
 #include "wavetools/playback_win.h"
 #include "wavetools/tone.h"
 #include "wavetools/tone_dialog_win.h"
@@ -14,7 +15,7 @@ void PlayReferenceTone(int key, int duration_ms) {
     // playing, so it is left alone.
     if (app.play_kind != kPlayNothing || app.playback_open) return;
     WaveSource made;
-    if (MakeToneFromSettings(NoteFrequencies()[static_cast<std::size_t>(key - 1)], duration_ms, kToneSine, made) == 0) {
+    if (MakeToneFromSettings(KeyTableFrequency(key, app.reference_a4_hz), duration_ms, kToneSine, made) == 0) {
         return;
     }
     ResetWaveSource(tone_source);

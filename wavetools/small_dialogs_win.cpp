@@ -8,6 +8,8 @@
 
 #include "app/app_state.h"
 #include "app/dialog_win.h"
+#include "audio/key_frequency.h"
+#include "audio/spectra.h"
 #include "display/images_win.h"
 #include "display/spectrum_display_win.h"
 #include "resources/resource_ids.h"
@@ -24,6 +26,7 @@ void InitConfig(HWND dialog) {
     SetDialogText(dialog, IDC_CONFIG_FIRST_BEAT_FILE, app.metro_sound_file[0]);
     SetDialogText(dialog, IDC_CONFIG_BEAT_FILE, app.metro_sound_file[1]);
     SetDlgItemInt(dialog, IDC_CONFIG_PALETTE, static_cast<UINT>(app.palette_no), FALSE);
+    SetDlgItemInt(dialog, IDC_CONFIG_A4, static_cast<UINT>(app.reference_a4_hz), FALSE);
     CheckRadioButton(dialog, IDC_CONFIG_TYPE1, IDC_CONFIG_TYPE3, IDC_CONFIG_TYPE1 + app.metro_move_type);
     CheckRadioButton(dialog, IDC_CONFIG_CLEAR_LINE, IDC_CONFIG_KEEP_LINE,
                      (app.conductor_line & 1) ? IDC_CONFIG_CLEAR_LINE : IDC_CONFIG_KEEP_LINE);
@@ -43,6 +46,13 @@ void ConfirmConfig(HWND dialog) {
     if (palette != app.palette_no) {
         app.palette_no = palette;
         BuildSpectrumColours(palette);
+        InvalidateDrawingArea();
+    }
+    // The key bands move at once; the running capture keeps its rate, and so do the tables.
+    int a4 = CheckedReferencePitch(static_cast<int>(GetDlgItemInt(dialog, IDC_CONFIG_A4, nullptr, FALSE)));
+    if (a4 != app.reference_a4_hz) {
+        app.reference_a4_hz = a4;
+        spectra.SetReferencePitch(a4);
         InvalidateDrawingArea();
     }
 }

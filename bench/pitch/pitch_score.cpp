@@ -137,8 +137,9 @@ void AddSynthetic(std::vector<Case>& cases) {
             }
         }
     }
-    // Plucked strings from E1 to C6 (the loop's length sets the pitch, so the detune falls where it may).
-    for (int key = 8; key <= 64; ++key) {
+    // Plucked strings from E1 to E5, the range of bass and guitar (the loop's length sets the pitch,
+    // so the detune falls where it may).
+    for (int key = 8; key <= 56; ++key) {
         int delay = static_cast<int>(std::lround(kRate / KeyHz(key) - 0.5));
         double hz = kRate / (delay + 0.5);
         Case c = MakeCase("plucked string", "key " + std::to_string(key));
@@ -194,8 +195,9 @@ bool AddRendered(std::vector<Case>& cases, const std::string& dir) {
     return true;
 }
 
-// The buffers that count: from kSettleSeconds after the first audible sample while the newest
-// 2048 samples still hold a sounding level. True for each buffer index that counts.
+// The buffers that count: from kSettleSeconds after the first audible sample on, those whose newest
+// 2048 samples hold a sounding level (a note may dip below it for a moment and come back, as the
+// strings of a piano's unison beat). True for each buffer index that counts.
 std::vector<bool> CountedBuffers(const std::vector<int16_t>& x) {
     size_t buffers = x.size() / kBuffer;
     std::vector<bool> counted(buffers, false);
@@ -206,8 +208,7 @@ std::vector<bool> CountedBuffers(const std::vector<int16_t>& x) {
         if (end < onset + static_cast<size_t>(kSettleSeconds * kRate) || end < kNewest) continue;
         double sum = 0;
         for (size_t m = end - kNewest; m < end; ++m) sum += static_cast<double>(x[m]) * x[m];
-        if (std::sqrt(sum / kNewest) < kSoundingRms) break;
-        counted[b] = true;
+        counted[b] = std::sqrt(sum / kNewest) >= kSoundingRms;
     }
     return counted;
 }
@@ -224,6 +225,7 @@ std::vector<OfflineRow> Analyse(const Case& c, int target) {
 struct FamilyScore {
     int cases = 0, correct = 0, octave = 0, fifth = 0, other = 0, none = 0;
     int noise_frames = 0, noisy_notes = 0;  // silence and noise: frames with a note
+    int silent = 0;                         // pitched cases that never sounded once settled
     std::vector<double> cents_errors;
     int strings = 0;
     double string_share_sum = 0, string_share_min = 1;
@@ -242,6 +244,10 @@ void ScoreCase(const Case& c, FamilyScore& s, bool list_errors) {
         return;
     }
     std::vector<bool> counted = CountedBuffers(c.samples);
+    if (std::count(counted.begin(), counted.end(), true) == 0) {
+        ++s.silent;  // never sounding once settled: nothing to judge
+        return;
+    }
     std::map<int, int> votes;
     for (size_t b = 0; b < rows.size() && b < counted.size(); ++b) {
         if (!counted[b]) continue;
@@ -268,7 +274,8 @@ void ScoreCase(const Case& c, FamilyScore& s, bool list_errors) {
         ++s.other;
     }
     if (list_errors && reading != c.key) {
-        std::printf("  %s: %s key %d read %d\n", c.family.c_str(), c.name.c_str(), c.key, reading);
+        std::printf("  %s: %s key %d read %d (%d frames counted)\n", c.family.c_str(), c.name.c_str(), c.key, reading,
+                    static_cast<int>(std::count(counted.begin(), counted.end(), true)));
     }
     if (!c.open_string) return;
     // The open string as the target: every counted frame should show it with its cents.
@@ -314,6 +321,8 @@ void PrintTable(const std::vector<std::string>& order, const std::map<std::strin
         if (s.noise_frames) {
             std::printf("\n%s: a note on %d of %d frames\n", family.c_str(), s.noisy_notes, s.noise_frames);
         }
+        if (s.silent)
+            std::printf("\n%s: %d notes left out, below the sounding level once settled\n", family.c_str(), s.silent);
     }
     std::printf(
         "\nOpen string as the target, share of frames showing it with cents (100 ms after the onset "

@@ -50,6 +50,7 @@ TEST(Settings, RangeChecksAndUncheckedFields) {
     auto tempo = [](const AppState& s) { return s.metronome_tempo.load(); };
     auto tool = [](const AppState& s) { return s.current_tool; };
     auto string_index = [](const AppState& s) { return s.string_index; };
+    auto a4 = [](const AppState& s) { return s.reference_a4_hz; };
     const CheckCase cases[] = {
         {{{"METRONOME", "SPEED", "500"}}, tempo, 300, "tempo above range"},
         {{{"METRONOME", "SPEED", "10"}}, tempo, 30, "tempo below range"},
@@ -86,6 +87,11 @@ TEST(Settings, RangeChecksAndUncheckedFields) {
         {{{"DOWNBEAT", "2", "3"}}, [](const AppState& s) { return s.downbeat[0]; }, 0, "downbeat past bar"},
         {{{"DOWNBEAT", "6", "6"}}, [](const AppState& s) { return s.downbeat[4]; }, 6, "downbeat last"},
         {{{"DOWNBEAT", "4", "-2"}}, [](const AppState& s) { return s.downbeat[2]; }, 0, "downbeat negative"},
+        {{}, a4, 440, "reference pitch missing"},
+        {{{"TUNER", "A4", "430"}}, a4, 430, "reference pitch lowest"},
+        {{{"TUNER", "A4", "450"}}, a4, 450, "reference pitch highest"},
+        {{{"TUNER", "A4", "451"}}, a4, 440, "reference pitch above range"},
+        {{{"TUNER", "A4", "4x"}}, a4, 440, "reference pitch not a number"},
     };
     for (const CheckCase& c : cases) EXPECT_EQ(c.field(ReadWith(c.entries)), c.expected) << c.what;
 }
@@ -173,18 +179,20 @@ TEST(Settings, WrittenFileReadsBackAndWritesTheSame) {
                                   {"SAMPLING", "HZ", "22050"},
                                   {"METRO", "SOUND1", "a.wav"},
                                   {"SINE", "FILE", "C:\\t.wav"},
-                                  {"METRONOME", "KIND", "2"}});
+                                  {"METRONOME", "KIND", "2"},
+                                  {"TUNER", "A4", "442"}});
     original.metronome_tempo = 999;  // clamped on writing
     FakeProfileStore first, second;
     WriteSettings(original, first);
     const std::set<std::string> keys(first.written().begin(), first.written().end());
-    EXPECT_EQ(first.written().size(), 78u);
+    EXPECT_EQ(first.written().size(), 79u);
     EXPECT_EQ(keys.size(), first.written().size()) << "a key written twice";
     EXPECT_EQ(first.ReadText("METRONOME", "SPEED"), "300");
     EXPECT_EQ(first.ReadText("OSILO", "STATUS"), "ON");
     EXPECT_EQ(first.ReadText("NOTE", "STATUS"), "OFF");
     AppState again;
     ReadSettings(again, first, original.program_dir);
+    EXPECT_EQ(again.reference_a4_hz, 442);
     WriteSettings(again, second);
     EXPECT_EQ(second.values(), first.values());
 }

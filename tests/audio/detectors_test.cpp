@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "app/debug_log.h"
+#include "audio/key_frequency.h"
 
 namespace {
 
@@ -121,54 +123,132 @@ TEST_F(DetectorsTest, FrequencyModeUsesColumnPeak) {
     EXPECT_EQ(state.display_frequency, 433) << "this A4's peak is index 40, column 1: 250.57 + 17 x 10.77";
 }
 
-TEST_F(DetectorsTest, TunerWithoutTargetFollowsTheStrongestKey) {
-    const struct {
-        int key;
-        double cents;  // detuning of the tone, which the reading must follow
-    } cases[] = {{49, 0}, {1, 0}, {40, 0}, {88, 0}, {49, 23}, {49, -18}, {64, -25}, {30, 15}, {76, 40}};
-    for (const auto& c : cases) {
-        auto frame = Frame({{KeyHz(c.key) * std::pow(2.0, c.cents / 1200), 0.5}});
-        lines.clear();
-        EXPECT_TRUE(DetectTuner(state, spectra, tuner, frame.data()));
-        EXPECT_EQ(state.detected_note, c.key);
-        EXPECT_NEAR(state.cents_offset, c.cents, 1) << c.key;
-        EXPECT_EQ(tuner.hold_frames, 10);
-        ASSERT_EQ(lines.size(), 1u);
-        EXPECT_EQ(lines[0].rfind("i=" + std::to_string(c.key - 1) + " j=", 0), 0u) << lines[0];
+// `samples` of a sound made of harmonics of f0 (weights of harmonics 1, 2, ...; 0 leaves one out),
+// each fading to 1/e in decay_s / h seconds (0: steady), plus white noise of the given rms.
+std::vector<int16_t> Sound(double f0, const std::vector<double>& weights, double decay_s = 0,
+                           int samples = kFrameSamples, double noise_rms = 0) {
+    static std::mt19937 random(3);
+    std::normal_distribution<double> noise(0, 1);
+    std::vector<int16_t> out(samples);
+    for (int i = 0; i < samples; ++i) {
+        const double t = i / 44100.0;
+        double v = noise_rms * noise(random);
+        for (size_t h = 1; h <= weights.size(); ++h) {
+            const double fade = decay_s > 0 ? std::exp(-t * h / decay_s) : 1;
+            v += weights[h - 1] * fade * std::sin(2 * kPi * f0 * h * t + h);
+        }
+        out[i] = static_cast<int16_t>(std::lround(std::clamp(v * 32767, -32768.0, 32767.0)));
     }
-    std::vector<int16_t> silence(kFrameSamples, 0);
-    EXPECT_FALSE(DetectTuner(state, spectra, tuner, silence.data()));
-    EXPECT_EQ(state.detected_note, 0);
-    EXPECT_EQ(state.cents_offset, -100);
-    EXPECT_EQ(tuner.hold_frames, 0);
+    return out;
 }
 
-TEST_F(DetectorsTest, TunerHoldsTheTargetOnlyWhileTheHoldLasts) {
-    state.target_note = 49;
-    auto target_alone = Frame({{440.0, 0.3}});
-    EXPECT_TRUE(DetectTuner(state, spectra, tuner, target_alone.data()));
-    EXPECT_EQ(state.detected_note, 49);
-
-    // E4 leads first, C5 then takes over: the target is neither leader nor the displaced one.
-    auto other_leads = Frame({{KeyHz(44), 0.3}, {440.0, 0.08}, {KeyHz(52), 0.5}});
-    int shown = 0;
-    for (int frame = 0; frame < 12; ++frame) {
-        DetectTuner(state, spectra, tuner, other_leads.data());
-        if (state.detected_note == 49) {
-            ++shown;
-            EXPECT_EQ(state.cents_offset, tuner.target_deviation);
-            EXPECT_NEAR(state.cents_offset, 0, 1) << "the quiet A4 itself is measured, not the loud keys";
-        }
+TEST_F(DetectorsTest, TunerNamesTheFundamentalWithItsCents) {
+    const struct {
+        const char* what;
+        int key;
+        double cents;
+        std::vector<double> weights;
+    } cases[] = {
+        {"sine A4", 49, 0, {0.5}},
+        {"sine A0", 1, 0, {0.5}},
+        {"sine C8", 88, 0, {0.5}},
+        {"sine A4 sharp", 49, 23, {0.5}},
+        {"sine E6 flat", 64, -25, {0.5}},
+        {"sine F#4 far sharp", 46, 40, {0.5}},
+        // A plucked guitar string: its second harmonic 6 dB above the fundamental.
+        {"guitar E2", 20, 0, {0.1, 0.2, 0.08, 0.05, 0.03}},
+        {"guitar A2 flat", 25, -12, {0.1, 0.2, 0.08, 0.05, 0.03}},
+        // Harmonics 2..6 alone: the ear still hears the fundamental.
+        {"missing fundamental G3", 35, 8, {0, 0.15, 0.12, 0.1, 0.08, 0.06}},
+        // A trumpet: the third harmonic leads, the fundamental is far weaker.
+        {"trumpet C4", 40, 0, {0.04, 0.1, 0.16, 0.1, 0.06, 0.04}},
+        {"trumpet G4", 47, -7, {0.04, 0.1, 0.16, 0.1, 0.06, 0.04}},
+    };
+    for (const auto& c : cases) {
+        auto frame = Sound(KeyHz(c.key) * std::pow(2.0, c.cents / 1200), c.weights);
+        lines.clear();
+        EXPECT_TRUE(DetectTuner(state, spectra, tuner, frame.data())) << c.what;
+        EXPECT_EQ(state.detected_note, c.key) << c.what;
+        EXPECT_NEAR(state.cents_offset, c.cents, 1) << c.what;
+        EXPECT_EQ(state.display_frequency, static_cast<int>(KeyTableFrequency(c.key, 440))) << c.what;
+        ASSERT_EQ(lines.size(), 1u) << c.what;
+        EXPECT_EQ(lines[0].rfind("i=" + std::to_string(c.key - 1) + " j=", 0), 0u) << lines[0];
     }
-    EXPECT_EQ(shown, 9) << "frames 1..9 of the hold keep the target, the tenth clears it";
-    EXPECT_EQ(state.detected_note, 0);
+}
 
-    // When the target led until it was displaced, it is shown and the hold restarts.
-    auto target_displaced = Frame({{440.0 * std::pow(2.0, -14 / 1200.0), 0.2}, {KeyHz(52), 0.5}});
-    EXPECT_TRUE(DetectTuner(state, spectra, tuner, target_displaced.data()));
+TEST_F(DetectorsTest, TunerShowsNothingOnSilenceOrNoise) {
+    auto a4 = Sound(440.0, {0.5});
+    DetectTuner(state, spectra, tuner, a4.data());
+    const struct {
+        const char* what;
+        double rms;  // fraction of full scale
+    } cases[] = {{"silence", 0}, {"noise at -70 dBFS", 0.000316}, {"noise at -50 dBFS", 0.00316}};
+    for (const auto& c : cases) {
+        auto frame = Sound(440.0, {}, 0, kFrameSamples, c.rms);
+        EXPECT_FALSE(DetectTuner(state, spectra, tuner, frame.data())) << c.what;
+        EXPECT_EQ(state.detected_note, 0) << c.what;
+        EXPECT_EQ(state.cents_offset, -100) << c.what;
+        EXPECT_EQ(state.display_frequency, 0) << c.what;
+    }
+}
+
+// An open string played with its string as the target: from 0.1 s after the pluck for two seconds,
+// every frame shows the target with cents, although its second harmonic is the strongest band at
+// first; a target that does not sound gives way to the played note.
+TEST_F(DetectorsTest, TunerTargetShownOnEveryFrameWhileItSounds) {
+    const std::vector<double> string_partials = {0.12, 0.3, 0.12, 0.08, 0.05};
+    const struct {
+        const char* what;
+        int string_key;
+        double cents;
+        int target;
+        int shown;
+    } cases[] = {
+        {"guitar E2 string", 20, -6, 20, 20},    {"ukulele G4 string", 47, 9, 47, 47},
+        {"bass A1 string", 13, 4, 13, 13},       {"target an octave above", 20, 0, 32, 20},
+        {"target a fifth above", 20, 0, 27, 20},
+    };
+    for (const auto& c : cases) {
+        state.target_note = c.target;
+        // Silence before the pluck, so that the first frames hold its onset.
+        std::vector<int16_t> sound(kFrameSamples, 0);
+        auto plucked = Sound(KeyHz(c.string_key) * std::pow(2.0, c.cents / 1200), string_partials, 1.5, 2 * 44100);
+        sound.insert(sound.end(), plucked.begin(), plucked.end());
+        int frames = 0;
+        for (int end = kFrameSamples + 1024; end <= static_cast<int>(sound.size()); end += 1024) {
+            DetectTuner(state, spectra, tuner, &sound[end - kFrameSamples]);
+            if (end - kFrameSamples < 0.1 * 44100) continue;
+            ++frames;
+            ASSERT_EQ(state.detected_note, c.shown) << c.what << " at " << end / 44100.0 << " s";
+            // Below F2 the needle measures the whole frame, which holds the pluck for a while.
+            ASSERT_NEAR(state.cents_offset, c.string_key == c.shown ? c.cents : 0, 3) << c.what;
+        }
+        EXPECT_GT(frames, 75) << c.what;
+    }
+}
+
+TEST_F(DetectorsTest, ReferencePitchMovesKeysCentsAndBands) {
+    state.reference_a4_hz = 442;
+    spectra.BuildTables(22050, 442);
+    auto a442 = Sound(442.0, {0.5});
+    EXPECT_TRUE(DetectTuner(state, spectra, tuner, a442.data()));
     EXPECT_EQ(state.detected_note, 49);
-    EXPECT_NEAR(state.cents_offset, -14, 1);
-    EXPECT_EQ(tuner.hold_frames, 10);
+    EXPECT_EQ(state.cents_offset, 0);
+    EXPECT_EQ(state.display_frequency, 442);
+    auto a440 = Sound(440.0, {0.5});
+    DetectTuner(state, spectra, tuner, a440.data());
+    EXPECT_EQ(state.cents_offset, -8) << "440 Hz is 7.85 cents flat of 442";
+    EXPECT_TRUE(DetectNoteSpectrum(state, spectra, picture, a442.data()));
+    EXPECT_EQ(state.detected_note, 49);
+    EXPECT_EQ(state.display_frequency, 442);
+    // The bands move with the reference: 82 Hz lies in E2's band at 440 and in F2's at 430.
+    auto between = Sound(82.0, {0.5});
+    spectra.BuildTables(22050, 430);
+    DetectNoteSpectrum(state, spectra, picture, between.data());
+    EXPECT_EQ(state.detected_note, 21);
+    spectra.BuildTables(22050);
+    DetectNoteSpectrum(state, spectra, picture, between.data());
+    EXPECT_EQ(state.detected_note, 20);
 }
 
 TEST_F(DetectorsTest, RunDetectorPicksByToolAndMode) {
@@ -184,12 +264,13 @@ TEST_F(DetectorsTest, RunDetectorPicksByToolAndMode) {
     EXPECT_EQ(state.display_frequency, 433);
 }
 
-TEST(NoteFrequencies, TableToFourPlaces) {
-    const auto& t = NoteFrequencies();
-    EXPECT_DOUBLE_EQ(t[0], 27.5);
-    EXPECT_DOUBLE_EQ(t[39], 261.6256);
-    EXPECT_DOUBLE_EQ(t[48], 440.0);
-    EXPECT_DOUBLE_EQ(t[87], 4186.009);
+TEST(KeyTableFrequency, FourPlacesAroundTheReferencePitch) {
+    EXPECT_DOUBLE_EQ(KeyTableFrequency(1, 440), 27.5);
+    EXPECT_DOUBLE_EQ(KeyTableFrequency(40, 440), 261.6256);
+    EXPECT_DOUBLE_EQ(KeyTableFrequency(49, 440), 440.0);
+    EXPECT_DOUBLE_EQ(KeyTableFrequency(88, 440), 4186.009);
+    EXPECT_DOUBLE_EQ(KeyTableFrequency(49, 430), 430.0);
+    EXPECT_DOUBLE_EQ(KeyTableFrequency(61, 450), 900.0);
 }
 
 }  // namespace

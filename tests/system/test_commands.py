@@ -113,6 +113,7 @@ NOTE_MODE_CASES = [
 
 CONFIG_COLOUR_EDIT = h.IDC_CONFIG_PALETTE
 CONFIG_RATE_EDIT = h.IDC_CONFIG_SAMPLING_HZ
+CONFIG_A4_EDIT = h.IDC_CONFIG_A4
 # A file with colour group 1 and rate 22050 to start from
 CONFIG_START = [("PALLET", "NO", "1"), ("SAMPLING", "HZ", "22050")]
 # Values typed into the Config dialog: (edit, text typed, button, key, value written at exit)
@@ -121,6 +122,7 @@ CONFIG_ENTRIES = [
     (CONFIG_COLOUR_EDIT, "0", h.IDOK, ("PALLET", "NO"), "0"),
     (CONFIG_COLOUR_EDIT, "0", IDCANCEL, ("PALLET", "NO"), "1"),
     (CONFIG_RATE_EDIT, "11025", h.IDOK, ("SAMPLING", "HZ"), "11025"),
+    (CONFIG_A4_EDIT, "442", h.IDOK, ("TUNER", "A4"), "442"),
 ]
 
 # Japanese labels of the Config dialog, each of which must be drawn whole: (text, class)
@@ -131,6 +133,7 @@ CONFIG_LABELS = [
     ("指揮棒ライン消去？", "Static"),
     ("スペクトラム色設定", "Static"),
     ("周波数", "Static"),
+    ("基準ピッチ A4 (Hz)", "Static"),
     ("参照", "Button"),
     ("消去する", "Button"),
     ("消去しない", "Button"),
