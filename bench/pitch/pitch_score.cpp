@@ -158,6 +158,20 @@ void AddSynthetic(std::vector<Case>& cases) {
         c.cents = d;
         cases.push_back(std::move(c));
     }
+    // A guitar-like tone through a poor input: mains hum, an offset, and clipping at half scale.
+    for (int key = 20; key <= 64; ++key) {
+        double d = kDetunes[(key + 4) % 9];
+        double f0 = KeyHz(key) * std::pow(2.0, d / 1200);
+        std::vector<int16_t> tone = Harmonic(f0, {0.3, 0.6, 0.25, 0.15, 0.1}, 1.0, INFINITY, rng);
+        Case c = MakeCase("hum, offset and clipping", "key " + std::to_string(key));
+        for (size_t m = 0; m < tone.size(); ++m) {
+            double v = 2.0 * tone[m] + 3000 + 600 * std::sin(2 * kPi * 50 * m / kRate);
+            c.samples.push_back(static_cast<int16_t>(std::clamp(v, -16384.0, 16384.0)));
+        }
+        c.key = key;
+        c.cents = d;
+        cases.push_back(std::move(c));
+    }
     cases.push_back(MakeCase("silence and noise", "silence", std::vector<int16_t>(2 * kRate, 0)));
     for (double dbfs : {-70.0, -50.0}) {
         for (int i = 0; i < 3; ++i) {

@@ -7,13 +7,13 @@ import unittest
 
 import harmolab as h
 
-KEYS_WRITTEN = 78
+KEYS_WRITTEN = 79
 
 # Values put into a written file, and what the next run writes back: clamped, kept, reset, and text.
 CHANGES = {("METRONOME", "SPEED"): ("500", "300"), ("OSILO", "STATUS"): ("ON", "ON"),
            ("NOTE", "STATUS"): ("on", "OFF"), ("TUNER", "VOLUME"): ("55", "55"), ("GUITAR", "ST3"): ("12", "2"),
            ("STRING1", "NOTE0"): ("12", "12"), ("SINE", "FILE"): ("C:\\tones\\a b.wav", "C:\\tones\\a b.wav"),
-           ("DOWNBEAT", "4"): ("2", "2")}
+           ("DOWNBEAT", "4"): ("2", "2"), ("TUNER", "A4"): ("432", "432")}
 
 UNTOUCHED_FILE = (b"; hand-written\r\n[METRONOME]\r\nSPEED=500\r\n\r\n[GUITAR]\r\nST3=12\r\n"
                   b"[STRING2]\r\nNOTE1=45\r\n[SCREEN]\r\nSIZE=0")

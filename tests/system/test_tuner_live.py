@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The tuner listening to the sound card: with target A4, a 440 Hz sine played into the null sink shows
 4 and "A", 440 Hz, cents near 0, the needle upright and the in-tune lamp; 446 Hz moves cents, needle
-and lamp to about +23 and the off-pitch lamp.
+and lamp to about +23 and the off-pitch lamp. Without a target, a 220 Hz tone whose 440 Hz second
+harmonic is twice as strong is named A3, the note played, not A4.
 
 The screen is read by matching its cells against the program's own images (Tunerimg), drawn keyed
 over the grey background the way the program draws them, so no reference picture is needed."""
@@ -9,14 +10,17 @@ over the grey background the way the program draws them, so no reference picture
 import math
 import os
 import re
+import struct
 import time
 import unittest
+import wave
 
 import harmolab as h
 from test_spectrum_live import poll, sink_playing, tone_file
 
 POWER, NORMAL_SIZE, TOOLBAR_ID = h.IDM_POWER, h.IDM_NORMAL_SIZE, h.IDC_TOOLBAR
 TARGET_A4 = [("TARGET", "NOTE", "49"), ("FORS", "STATUS", "0")]  # A4, letters with flats
+NO_TARGET = [("TARGET", "NOTE", "0"), ("FORS", "STATUS", "0")]
 
 BACKGROUND = (210, 210, 210)
 KEY_COLOUR = (255, 255, 255)  # white pixels of a keyed image let the background through
@@ -53,10 +57,33 @@ PHASES = [
     ("440 Hz", 440, 4, "A", 440, 0, "led3"),
     ("446 Hz", 446, 4, "A", 440, 23, "led2"),
 ]
+# A3 played with its second harmonic 6 dB above the fundamental, as a plucked string sounds; the
+# lamp is led because the target is automatic.
+HARMONIC_PHASES = [
+    ("A3 with a strong second harmonic", ((220, 0.15), (440, 0.3)), 3, "A", 220, 0, "led"),
+]
 # Key 49 is 0-based key 48; its zoom-1 column ends at trunc(2048 * 49 / 88) = 1140.
 TUNER_LINE = re.compile(r"^i=(-?\d+) j=(-?\d+) dfi=(-?\d+) dfj=(-?\d+)$")
 SETTLE_TIMEOUT = 15.0
 SILENCE_SECONDS = 2.0
+
+
+def partials_file(s, partials, seconds=40):
+    """A 16-bit 44100 Hz mono WAV of the given (hz, amplitude) partials in the run folder of session s."""
+    name = "partials-" + "-".join("%g-%g" % p for p in partials) + ".wav"
+    path = os.path.join(s.program.cwd, name)
+    if not os.path.exists(path):
+        rate = 44100
+        samples = bytearray()
+        for n in range(int(seconds * rate)):
+            v = sum(a * math.sin(2 * math.pi * hz * n / rate) for hz, a in partials)
+            samples += struct.pack("<h", int(round(v * 32767)))
+        with wave.open(path, "wb") as out:
+            out.setnchannels(1)
+            out.setsampwidth(2)
+            out.setframerate(rate)
+            out.writeframes(bytes(samples))
+    return path
 
 
 def keyed(template, background=BACKGROUND):
@@ -200,18 +227,21 @@ class TunerLive(h.SystemTestCase):
             wrong.append("lamp")
         return wrong
 
-    def test_readings_for_440_and_446_hz(self):
-        with self.session(["1"], ini=h.make_ini(TARGET_A4)) as s:
+    def run_phases(self, ini, phases, expected_key):
+        """Plays each phase's sound and waits for the screen it must show; expected_key is the
+        0-based key and its zoom-1 column end that the tuner's diagnostic line must name."""
+        with self.session(["1"], ini=h.make_ini(ini)) as s:
             s.command(NORMAL_SIZE)
             s.command(POWER)
-            self.assertTrue(self.driver.menu(POWER)["checked"], "the power item is not checked after Power")
+            self.assertTrue(self.driver.menu(POWER)["checked"], "the power item is not checked after 40003")
             images = TunerImages(os.path.join(s.program.cwd, "Tunerimg"))
             origin = self.picture_origin()
-            for phase, hz, octave, letter, frequency, cents, lamp in PHASES:
-                with self.subTest(phase=phase), sink_playing(self.env, hz and tone_file(s, hz)) as player:
+            for phase, tone, octave, letter, frequency, cents, lamp in phases:
+                sound = tone and (tone_file(s, tone) if isinstance(tone, (int, float)) else partials_file(s, tone))
+                with self.subTest(phase=phase), sink_playing(self.env, sound) as player:
                     lines_before = len(s.program.debug_lines())
                     started = time.monotonic()
-                    if hz is None:
+                    if tone is None:
                         time.sleep(SILENCE_SECONDS)
                     last = {}
 
@@ -231,15 +261,22 @@ class TunerLive(h.SystemTestCase):
                     self.assertTrue(seen, "%s: wrong %s; read %s; picture %s"
                                     % (phase, ", ".join(last["wrong"]), reading.summary(), png))
 
-                    # A reading of key 48 (0-based) was accepted while the tone played; silence accepts none.
+                    # A reading of the expected key was accepted while the tone played; silence accepts none.
                     new = [TUNER_LINE.match(line) for line in s.program.debug_lines()[lines_before:]]
                     keys = {(m.group(1), m.group(2)) for m in new if m}
-                    if hz is None:
+                    if tone is None:
                         self.assertEqual(keys, set(), "silence wrote tuner readings")
                     else:
-                        self.assertIn(("48", "1140"), keys, "no reading of key 48 while %s played: %r"
-                                      % (phase, s.program.debug_lines()[lines_before:][-5:]))
+                        self.assertIn(expected_key, keys, "no reading of key %s while %s played: %r"
+                                      % (expected_key[0], phase, s.program.debug_lines()[lines_before:][-5:]))
             self.assertEqual(s.quit(), 0)
+
+    def test_readings_for_440_and_446_hz(self):
+        self.run_phases(TARGET_A4, PHASES, ("48", "1140"))
+
+    def test_strong_second_harmonic_names_the_fundamental(self):
+        # Key 37 is 0-based key 36; its zoom-1 column ends at trunc(2048 * 37 / 88) = 861.
+        self.run_phases(NO_TARGET, HARMONIC_PHASES, ("36", "861"))
 
 
 if __name__ == "__main__":
