@@ -1,6 +1,8 @@
 // Dialog creation and text fields.
 #include "app/dialog_win.h"
 
+#include <cwchar>
+
 #include "app/app_state.h"
 #include "app/text_win.h"
 
@@ -8,6 +10,16 @@ HWND CreateOwnedDialog(int template_id, DLGPROC procedure) {
     HWND dialog = CreateDialogParamW(app.instance, MAKEINTRESOURCEW(template_id), app.main_window, procedure, 0);
     if (dialog) ShowWindow(dialog, SW_SHOW);
     return dialog;
+}
+
+bool RouteToModelessDialog(MSG& msg) {
+    if (!msg.hwnd) return false;
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    if (!root || root == app.main_window) return false;
+    wchar_t window_class[8] = {};
+    GetClassNameW(root, window_class, 8);
+    if (std::wcscmp(window_class, L"#32770") != 0) return false;
+    return IsDialogMessageW(root, &msg) != FALSE;
 }
 
 std::string DialogText(HWND dialog, int id) {

@@ -9,6 +9,7 @@
 #include "app/app_state.h"
 #include "app/command_line.h"
 #include "app/debug_log_win.h"
+#include "app/dialog_win.h"
 #include "app/main_window_win.h"
 #include "app/text_win.h"
 #include "resources/resource_ids.h"
@@ -42,6 +43,8 @@ int RunMessageLoop(HWND window) {
     HACCEL accelerators = LoadAcceleratorsW(app.instance, MAKEINTRESOURCEW(IDR_MAIN_MENU));
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        // A dialog's keys are the dialog's own, even those the menu has shortcuts for.
+        if (RouteToModelessDialog(msg)) continue;
         if (accelerators && TranslateAcceleratorW(window, accelerators, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);

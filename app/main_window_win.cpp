@@ -70,7 +70,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
             break;
         case WM_LBUTTONDOWN: return OnLeftButtonDown(window);
         case WM_LBUTTONUP: return OnLeftButtonUp(window);
-        case WM_MOUSEMOVE: return OnMouseMove(window);
+        case WM_MOUSEMOVE: return OnMouseMove(window, wparam);
+        case WM_CAPTURECHANGED: return OnCaptureChanged();
         case WM_NCHITTEST: return FrameHitTest(window, message, wparam, lparam);
         case WM_DPICHANGED: OnDpiChanged(window); return 0;
         case WM_APP_CAPTURE_DATA: OnCaptureData(window, lparam); return 0;

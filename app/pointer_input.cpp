@@ -170,9 +170,10 @@ PointerAction MetronomePress(AppState& s, int x, int y) {
     return {};
 }
 
-bool MetronomeDrag(AppState& s, int x, int y) {
-    // The tempo stays as it is while the beat runs: the running swing was set up for it.
-    if (s.current_tool != kToolMetronome || s.pressed_button != 1 || s.power_on) return false;
+bool MetronomeDrag(AppState& s, int x, int y, bool left_button_down) {
+    // The tempo stays as it is while the beat runs: the running swing was set up for it. A move
+    // without the button is no drag, whatever press was seen last.
+    if (!left_button_down || s.current_tool != kToolMetronome || s.pressed_button != 1 || s.power_on) return false;
     if (!WeightDragArea(s.rod_position, s.screen_size, x, y)) return false;
     StepTempo(s, y - s.last_drag_y);
     s.last_drag_y = y;

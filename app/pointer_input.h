@@ -20,9 +20,9 @@ PointerAction TunerPress(AppState& state, int x, int y, bool tuning_dialog_open)
 // row (bar length down and up, tempo down and up; the top-row tempo buttons also step at once).
 PointerAction MetronomePress(AppState& state, int x, int y);
 
-// Pointer move on the metronome screen while the weight is held: one pixel down is one beat per
-// minute more, within 30..300. True when the picture must refresh.
-bool MetronomeDrag(AppState& state, int x, int y);
+// Pointer move on the metronome screen while the weight is held with the left button down: one
+// pixel down is one beat per minute more, within 30..300. True when the picture must refresh.
+bool MetronomeDrag(AppState& state, int x, int y, bool left_button_down);
 
 // Held-button repetition of the metronome's tempo buttons while the power is off, run on every tick
 // after it is counted, before the tuner's. True when the tempo changed and the picture must refresh.

@@ -53,22 +53,34 @@ LRESULT OnLeftButtonDown(HWND window) {
         return 0;
     }
     POINT at = PicturePoint(p);
+    PointerAction action;
     if (app.current_tool == kToolTuner) {
-        Carry(window, TunerPress(app, at.x, at.y, app.dialogs.tuning != nullptr));
+        action = TunerPress(app, at.x, at.y, app.dialogs.tuning != nullptr);
     } else if (app.current_tool == kToolMetronome) {
-        Carry(window, MetronomePress(app, at.x, at.y));
+        action = MetronomePress(app, at.x, at.y);
     }
+    // While a painted button is held the release must come here, wherever the pointer goes.
+    if (app.pressed_button) SetCapture(window);
+    Carry(window, action);
     return 0;
 }
 
-LRESULT OnLeftButtonUp(HWND) {
+LRESULT OnLeftButtonUp(HWND window) {
+    if (ReleasePress(app)) InvalidateDrawingArea();
+    if (GetCapture() == window) ReleaseCapture();
+    return 0;
+}
+
+LRESULT OnCaptureChanged() {
+    // The pointer went elsewhere (another window took it, or the press ended unseen): nothing is
+    // held any more.
     if (ReleasePress(app)) InvalidateDrawingArea();
     return 0;
 }
 
-LRESULT OnMouseMove(HWND window) {
+LRESULT OnMouseMove(HWND window, WPARAM keys) {
     if (app.current_tool != kToolMetronome || app.pressed_button != 1) return 0;
     POINT at = PicturePoint(Place(window));
-    if (MetronomeDrag(app, at.x, at.y)) InvalidateDrawingArea();
+    if (MetronomeDrag(app, at.x, at.y, (keys & MK_LBUTTON) != 0)) InvalidateDrawingArea();
     return 0;
 }

@@ -6,6 +6,9 @@
 
 LRESULT OnLeftButtonDown(HWND window);
 LRESULT OnLeftButtonUp(HWND window);
-LRESULT OnMouseMove(HWND window);
+// WM_CAPTURECHANGED: the held painted button, if any, is let go.
+LRESULT OnCaptureChanged();
+// `keys` is the message's wParam: a drag needs the left button down.
+LRESULT OnMouseMove(HWND window, WPARAM keys);
 
 #endif

@@ -20,7 +20,27 @@ std::string FileProfileStore::ReadText(const std::string& section, const std::st
     return Narrow(buffer);
 }
 
+namespace {
+
+// The profile functions write a file they create in the ANSI code page, where a path with
+// characters outside it turns into "?". A file that starts with the UTF-16LE byte-order mark is
+// kept in UTF-16, so a new settings file is created as such; an existing file is left as it is.
+void CreateUnicodeFileIfMissing(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    const unsigned char bom[2] = {0xFF, 0xFE};
+    DWORD written = 0;
+    WriteFile(file, bom, sizeof(bom), &written, nullptr);
+    CloseHandle(file);
+}
+
+}  // namespace
+
 void FileProfileStore::WriteText(const std::string& section, const std::string& key, const std::string& value) {
+    if (!file_checked_) {
+        file_checked_ = true;
+        CreateUnicodeFileIfMissing(path_);
+    }
     WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(value).c_str(), path_.c_str());
 }
 

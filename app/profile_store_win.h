@@ -14,6 +14,7 @@ public:
 
 private:
     std::wstring path_;
+    bool file_checked_ = false;  // a missing file is created (as UTF-16) before the first write
 };
 
 // The current directory as the system reports it, however long.

@@ -3,13 +3,19 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
-CaptureEngine::CaptureEngine(CaptureDevice& device, CaptureFlags flags, Wait wait_a_moment)
-    : device_(device), flags_(flags), wait_a_moment_(std::move(wait_a_moment)) {}
+std::unique_ptr<int16_t[]> AllocateSamples(int samples) {
+    return std::unique_ptr<int16_t[]>(new (std::nothrow) int16_t[samples]());
+}
 
-void CaptureEngine::AllocateFrame() {
-    frame_ = std::make_unique<int16_t[]>(kAnalysisFrameSamples);  // zero-filled
+CaptureEngine::CaptureEngine(CaptureDevice& device, CaptureFlags flags, Wait wait_a_moment, SampleAllocator allocate)
+    : device_(device), flags_(flags), wait_a_moment_(std::move(wait_a_moment)), allocate_(std::move(allocate)) {}
+
+bool CaptureEngine::AllocateFrame() {
+    frame_ = allocate_(kAnalysisFrameSamples);
     block_.reset();
+    return frame_ != nullptr;
 }
 
 void CaptureEngine::FreeFrame() {
@@ -22,7 +28,13 @@ bool CaptureEngine::Open(int half_sampling_hz) {
 
 void CaptureEngine::Start() {
     if (!flags_.running) return;
-    block_ = std::make_unique<int16_t[]>(kAnalysisFrameSamples);  // zero-filled
+    block_ = allocate_(kAnalysisFrameSamples);
+    if (!block_) {
+        // Nothing is queued yet: closing the device is all there is to undo.
+        device_.Close();
+        flags_.running = 0;
+        return;
+    }
     for (int k = 0; k < kCaptureBuffers; ++k)
         device_.Attach(k, &block_[k * kCaptureBufferSamples], kCaptureBufferSamples);
     bool all_queued = true;
@@ -49,31 +61,26 @@ void CaptureEngine::Close() {
     block_.reset();
 }
 
-int CaptureEngine::BufferIndex(const int16_t* samples) const {
-    if (!block_) return 0;
-    for (int k = 0; k < kCaptureBuffers; ++k) {
-        if (samples == &block_[k * kCaptureBufferSamples]) return k;
-    }
-    return 0;
+bool CaptureEngine::IsFilled(int index) const {
+    return block_ && index >= 0 && index < kCaptureBuffers && device_.IsFilled(index);
 }
 
-void CaptureEngine::OnData(const int16_t* filled, PendingNotifications& pending, const Analyse& analyse,
-                           const Repaint& repaint) {
-    if (frame_ && flags_.running && block_) {
+void CaptureEngine::OnData(int filled, PendingNotifications& pending, const Analyse& analyse, const Repaint& repaint) {
+    if (frame_ && flags_.running && IsFilled(filled)) {
         flags_.busy = 1;
         in_handler_ = true;
-        int newest = BufferIndex(filled);
         // Oldest first: the buffer after the newest was filled longest ago.
         for (int slot = 0; slot < kCaptureBuffers; ++slot) {
-            int k = (newest + 1 + slot) % kCaptureBuffers;
+            int k = (filled + 1 + slot) % kCaptureBuffers;
             std::memcpy(&frame_[slot * kCaptureBufferSamples], &block_[k * kCaptureBufferSamples],
                         kCaptureBufferSamples * sizeof(int16_t));
         }
-        if (!device_.Queue(newest)) StopFromHandler();
+        if (!device_.Queue(filled)) StopFromHandler();
         analyse(frame_.get());
-        const int16_t* waiting = nullptr;
+        int waiting = kNotOurBuffer;
         while (flags_.running && pending.Next(waiting)) {
-            if (!device_.Queue(BufferIndex(waiting))) {
+            if (!IsFilled(waiting)) continue;
+            if (!device_.Queue(waiting)) {
                 StopFromHandler();
                 break;
             }

@@ -14,6 +14,8 @@ constexpr int kCaptureBufferSamples = 1024;  // 2048 bytes of 16-bit mono
 constexpr int kAnalysisFrameSamples = kCaptureBuffers * kCaptureBufferSamples;
 
 // The wave-input device as the capture sees it. Buffers are named by their index 0..7.
+// Like the real device, a stop hands every queued buffer back, and each handed-back buffer is
+// announced once; announcements of an earlier run may still be waiting after a restart.
 class CaptureDevice {
 public:
     virtual ~CaptureDevice() = default;
@@ -23,18 +25,28 @@ public:
     virtual void Attach(int index, int16_t* samples, int sample_count) = 0;
     // Prepares and queues buffer `index`; false when either step fails.
     virtual bool Queue(int index) = 0;
+    // True when the device has handed buffer `index` back filled and it is not queued again.
+    virtual bool IsFilled(int index) const = 0;
     virtual bool Start() = 0;
     // Stops, resets, unprepares every attached buffer and closes the device.
     virtual void Close() = 0;
 };
 
+// A notification that names none of the capture's buffers.
+constexpr int kNotOurBuffer = -1;
+
 // Further notifications already waiting for the window, taken one at a time.
 class PendingNotifications {
 public:
     virtual ~PendingNotifications() = default;
-    // Removes the next waiting notification and gives its buffer's samples; false when none waits.
-    virtual bool Next(const int16_t*& samples) = 0;
+    // Removes the next waiting notification and gives its buffer index (kNotOurBuffer when the
+    // notification names no buffer of ours); false when none waits.
+    virtual bool Next(int& index) = 0;
 };
+
+// Zero-filled sample storage, or null when memory is short.
+using SampleAllocator = std::function<std::unique_ptr<int16_t[]>(int samples)>;
+std::unique_ptr<int16_t[]> AllocateSamples(int samples);
 
 // The flags the capture shares with the rest of the program.
 struct CaptureFlags {
@@ -48,34 +60,38 @@ public:
     using Repaint = std::function<void()>;
     using Wait = std::function<void()>;  // one short pause while a handler finishes
 
-    CaptureEngine(CaptureDevice& device, CaptureFlags flags, Wait wait_a_moment);
+    CaptureEngine(CaptureDevice& device, CaptureFlags flags, Wait wait_a_moment,
+                  SampleAllocator allocate = AllocateSamples);
 
-    // The frame lives from window creation to destruction.
-    void AllocateFrame();
+    // The frame lives from window creation to destruction; false when there is no memory for it.
+    bool AllocateFrame();
     void FreeFrame();
     const int16_t* frame() const { return frame_.get(); }
 
     // Opens the device at twice the half rate; the caller keeps the result in `running`.
     bool Open(int half_sampling_hz);
-    // Lays out fresh zeroed buffers and queues all eight; any failure ends in a stopped capture.
+    // Lays out fresh zeroed buffers and queues all eight; any failure (memory included) ends in a
+    // closed device and a stopped capture.
     void Start();
     // Stops and closes; waits for a running handler unless called from inside one.
     void Stop();
 
-    // One filled-buffer notification: build the frame, give the buffer back, analyse, drain the
-    // backlog without analysing it, and ask for a repaint.
-    void OnData(const int16_t* filled, PendingNotifications& pending, const Analyse& analyse, const Repaint& repaint);
-
-    // Index of the buffer holding these samples; a buffer not in the table counts as 0.
-    int BufferIndex(const int16_t* samples) const;
+    // One filled-buffer notification for buffer `filled`: build the frame, give the buffer back,
+    // analyse, drain the backlog without analysing it, and ask for a repaint. A notification for a
+    // buffer that is not ours, or that the device has not handed back filled (an announcement left
+    // over from before a restart, whose buffer is queued again), is ignored: its buffer is neither
+    // read nor queued a second time.
+    void OnData(int filled, PendingNotifications& pending, const Analyse& analyse, const Repaint& repaint);
 
 private:
+    bool IsFilled(int index) const;
     void StopFromHandler();
     void Close();
 
     CaptureDevice& device_;
     CaptureFlags flags_;
     Wait wait_a_moment_;
+    SampleAllocator allocate_;
     std::unique_ptr<int16_t[]> frame_;
     std::unique_ptr<int16_t[]> block_;
     bool in_handler_ = false;

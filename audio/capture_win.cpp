@@ -12,13 +12,15 @@
 
 namespace {
 
+WaveInDevice device(WM_APP_CAPTURE_DATA);
+
 class WindowBacklog : public PendingNotifications {
 public:
     explicit WindowBacklog(HWND window) : window_(window) {}
-    bool Next(const int16_t*& samples) override {
+    bool Next(int& index) override {
         MSG msg;
         if (!PeekMessageA(&msg, window_, WM_APP_CAPTURE_DATA, WM_APP_CAPTURE_DATA, PM_REMOVE)) return false;
-        samples = WaveInDevice::SamplesOf(msg.lParam);
+        index = device.IndexOf(msg.lParam);
         return true;
     }
 
@@ -26,7 +28,6 @@ private:
     HWND window_;
 };
 
-WaveInDevice device(WM_APP_CAPTURE_DATA);
 CaptureEngine engine(device, CaptureFlags{app.capture_running, app.refill_busy}, [] { Sleep(10); });
 TunerDetectorState tuner_state;
 
@@ -62,7 +63,6 @@ void StopCapture() {
 }
 
 void OnCaptureData(HWND window, LPARAM header) {
-    const int16_t* filled = WaveInDevice::SamplesOf(header);
     WindowBacklog backlog(window);
-    engine.OnData(filled, backlog, AnalyseFrame, InvalidateDrawingArea);
+    engine.OnData(device.IndexOf(header), backlog, AnalyseFrame, InvalidateDrawingArea);
 }

@@ -19,13 +19,15 @@ public:
     bool Open(int) override { return true; }
     void Attach(int index, int16_t* samples, int) override { buffers[index] = samples; }
     bool Queue(int) override { return true; }
+    // Each buffer is handed back as soon as the recording has filled it.
+    bool IsFilled(int) const override { return true; }
     bool Start() override { return true; }
     void Close() override {}
 };
 
 class NoBacklog : public PendingNotifications {
 public:
-    bool Next(const int16_t*&) override { return false; }
+    bool Next(int&) override { return false; }
 };
 
 int SampleAt(const uint8_t* p, int bits) {
@@ -82,8 +84,7 @@ void AnalyseRecording(const std::vector<int16_t>& mono, int sample_rate, const O
         int k = static_cast<int>(b % kCaptureBuffers);
         std::copy_n(&mono[b * kCaptureBufferSamples], kCaptureBufferSamples, device.buffers[k]);
         engine.OnData(
-            device.buffers[k], none,
-            [&](const int16_t* frame) { RunDetector(*state, *analysis, *picture, tuner, frame); }, [] {});
+            k, none, [&](const int16_t* frame) { RunDetector(*state, *analysis, *picture, tuner, frame); }, [] {});
         std::string name = options.detector == OfflineDetector::kNote    ? SpectrumNoteName(state->detected_note)
                            : options.detector == OfflineDetector::kTuner ? TunerNoteName(state->detected_note)
                                                                          : "";

@@ -33,6 +33,8 @@ void WaveInDevice::Attach(int index, int16_t* samples, int sample_count) {
 bool WaveInDevice::Queue(int index) {
     if (!device_) return false;
     WAVEHDR* header = &headers_[index];
+    // A header the device still holds must never be added a second time.
+    if (header->dwFlags & WHDR_INQUEUE) return false;
     if (waveInPrepareHeader(device_, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) return false;
     return waveInAddBuffer(device_, header, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
 }
@@ -54,6 +56,15 @@ void WaveInDevice::Close() {
     attached_.fill(false);
 }
 
-const int16_t* WaveInDevice::SamplesOf(LPARAM header) {
-    return reinterpret_cast<const int16_t*>(reinterpret_cast<WAVEHDR*>(header)->lpData);
+bool WaveInDevice::IsFilled(int index) const {
+    if (!device_ || index < 0 || index >= kCaptureBuffers || !attached_[index]) return false;
+    DWORD flags = headers_[index].dwFlags;
+    return (flags & WHDR_DONE) && !(flags & WHDR_INQUEUE);
+}
+
+int WaveInDevice::IndexOf(LPARAM header) const {
+    for (int k = 0; k < kCaptureBuffers; ++k) {
+        if (header == reinterpret_cast<LPARAM>(&headers_[k])) return k;
+    }
+    return kNotOurBuffer;
 }

@@ -19,11 +19,13 @@ public:
     bool Open(int samples_per_second) override;
     void Attach(int index, int16_t* samples, int sample_count) override;
     bool Queue(int index) override;
+    bool IsFilled(int index) const override;
     bool Start() override;
     void Close() override;
 
-    // The samples of a header the callback posted.
-    static const int16_t* SamplesOf(LPARAM header);
+    // The buffer index of a header the callback posted, found by comparing the value with our own
+    // headers before anything is read through it; kNotOurBuffer for any other value.
+    int IndexOf(LPARAM header) const;
 
 private:
     static void CALLBACK Callback(HWAVEIN, UINT message, DWORD_PTR instance, DWORD_PTR param1, DWORD_PTR);

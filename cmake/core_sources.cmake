@@ -18,6 +18,7 @@ set(HARMOLAB_CORE_SOURCES
     audio/note_names.cpp
     audio/offline_analysis.cpp
     audio/pitch_estimator.cpp
+    audio/rate_change.cpp
     display/image_ids.cpp
     display/metronome_engine.cpp
     display/metronome_layout.cpp

@@ -103,6 +103,25 @@ void SelectPaletteInto(HDC dc) {
     RealizePalette(dc);
 }
 
+// The picture's colour table and the palette from the current colour group; the palette is made on
+// first use and updated in place afterwards.
+void FillColourTables() {
+    struct {
+        WORD version;
+        WORD count;
+        PALETTEENTRY entries[kPaletteSize];
+    } logical = {0x300, kPaletteSize, {}};
+    for (int i = 0; i < kPaletteSize; ++i) {
+        logical.entries[i] = {colours[i].r, colours[i].g, colours[i].b, PC_NOCOLLAPSE};
+        image_info.colours[i] = {colours[i].b, colours[i].g, colours[i].r, 0};
+    }
+    if (palette) {
+        SetPaletteEntries(palette, 0, kPaletteSize, logical.entries);
+    } else {
+        palette = CreatePalette(reinterpret_cast<LOGPALETTE*>(&logical));
+    }
+}
+
 void DrawStrip() {
     if (!bitmap || !app.window_dc) return;
     HDC memory = CreateCompatibleDC(app.window_dc);
@@ -121,15 +140,14 @@ void DrawStrip() {
 
 void BuildSpectrumColours(int palette_no) {
     colours = BuildSpectrumColourTable(palette_no);
+    // A shown picture takes the new colours at once: same palette object, new entries.
+    if (!palette) return;
+    FillColourTables();
+    DrawStrip();
 }
 
 void CreateSpectrumResources(HDC window_dc) {
     ReleaseSpectrumResources();
-    struct {
-        WORD version;
-        WORD count;
-        PALETTEENTRY entries[kPaletteSize];
-    } logical = {0x300, kPaletteSize, {}};
     image_info.header = BITMAPINFOHEADER{};
     image_info.header.biSize = sizeof(BITMAPINFOHEADER);
     image_info.header.biWidth = kPictureWidth;
@@ -140,11 +158,7 @@ void CreateSpectrumResources(HDC window_dc) {
     image_info.header.biSizeImage = kPictureWidth * kBarRows;
     image_info.header.biClrUsed = kPaletteSize;
     image_info.header.biClrImportant = kPaletteSize;
-    for (int i = 0; i < kPaletteSize; ++i) {
-        logical.entries[i] = {colours[i].r, colours[i].g, colours[i].b, PC_NOCOLLAPSE};
-        image_info.colours[i] = {colours[i].b, colours[i].g, colours[i].r, 0};
-    }
-    palette = CreatePalette(reinterpret_cast<LOGPALETTE*>(&logical));
+    FillColourTables();
     if (!picture) picture = std::make_unique<SpectrumPicture>();
     picture->Clear();
     picture->DrawGrid();

@@ -10,7 +10,8 @@ constexpr int kSpectrumImageWidth = 352;
 constexpr int kSpectrumBarsHeight = 80;
 constexpr int kSpectrumImageHeight = 104;
 
-// The 64 colours of a colour group, for the picture and the palette; once at window creation.
+// The 64 colours of a colour group, for the picture and the palette: at window creation, and when
+// the colour group changes (a shown spectrum picture changes at once).
 void BuildSpectrumColours(int palette_no);
 // Builds the palette, a fresh picture and the bitmap for the window's device context.
 void CreateSpectrumResources(HDC window_dc);

@@ -1,6 +1,7 @@
 # The Melodex library and the ordinal-only import library the program links with.
 add_library(Melodex SHARED
     melodex/melodex_win.cpp
+    melodex/melodex_tracker.cpp
     melodex/melodex.def
     melodex/melodex.rc
     audio/wave_in_device_win.cpp

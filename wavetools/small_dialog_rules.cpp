@@ -31,3 +31,8 @@ int UpperSliderPosition(unsigned play_volume) {
 int LowerSliderPosition(unsigned play_volume) {
     return static_cast<int>((play_volume & 0xFFFF) / kVolumeStep);
 }
+
+ChooserOutcome ClassifyChoice(bool chosen, bool buffer_too_small, size_t path_bytes) {
+    if (!chosen) return buffer_too_small ? ChooserOutcome::kTooLong : ChooserOutcome::kCancelled;
+    return path_bytes > kMaxPathBytes ? ChooserOutcome::kTooLong : ChooserOutcome::kChosen;
+}

@@ -8,7 +8,10 @@
 
 #include "app/app_state.h"
 #include "app/dialog_win.h"
+#include "audio/analysis_tables.h"
+#include "audio/capture_win.h"
 #include "audio/key_frequency.h"
+#include "audio/rate_change.h"
 #include "audio/spectra.h"
 #include "display/images_win.h"
 #include "display/spectrum_display_win.h"
@@ -40,8 +43,12 @@ void BrowseSoundInto(HWND dialog, int edit_id) {
 void ConfirmConfig(HWND dialog) {
     app.metro_sound_file[0] = DialogText(dialog, IDC_CONFIG_FIRST_BEAT_FILE);
     app.metro_sound_file[1] = DialogText(dialog, IDC_CONFIG_BEAT_FILE);
-    app.sampling_hz = ConfirmedSamplingHz(GetDlgItemInt(dialog, IDC_CONFIG_SAMPLING_HZ, nullptr, FALSE));
-    app.half_sampling_hz = app.sampling_hz / 2;
+    int rate = ConfirmedSamplingHz(GetDlgItemInt(dialog, IDC_CONFIG_SAMPLING_HZ, nullptr, FALSE));
+    ApplySamplingRate(app, rate,
+                      {StopCapture, [](int) { BuildAnalysisTables(); },
+                       [](int) {
+                           if (OpenCapture(app.main_window) == 0) StartCapture();
+                       }});
     int palette = ConfirmedPaletteNo(GetDlgItemInt(dialog, IDC_CONFIG_PALETTE, nullptr, FALSE));
     if (palette != app.palette_no) {
         app.palette_no = palette;

@@ -169,19 +169,27 @@ TEST(MetronomeButtons, WeightDrag) {
         s->metronome_tempo = c.tempo;
         s->pressed_button = 1;
         s->last_drag_y = c.start_y;
-        EXPECT_EQ(MetronomeDrag(*s, c.x, c.y), c.refresh);
+        EXPECT_EQ(MetronomeDrag(*s, c.x, c.y, true), c.refresh);
         EXPECT_EQ(s->metronome_tempo, c.tempo_after);
         EXPECT_EQ(s->last_drag_y, c.refresh ? c.y : c.start_y);
     }
 
-    // Only a held weight drags, only on the metronome, only while stopped.
-    for (auto change : {+[](AppState& s) { s.pressed_button = 0; }, +[](AppState& s) { s.pressed_button = 4; },
-                        +[](AppState& s) { s.current_tool = kToolTuner; }, +[](AppState& s) { s.power_on = 1; }}) {
+    // Only a held weight drags, only with the left button down (a release outside the window may
+    // have gone unseen), only on the metronome, only while stopped.
+    const struct {
+        void (*change)(AppState&);
+        bool left_down;
+    } still[] = {{[](AppState& s) { s.pressed_button = 0; }, true},
+                 {[](AppState& s) { s.pressed_button = 4; }, true},
+                 {[](AppState& s) { s.current_tool = kToolTuner; }, true},
+                 {[](AppState& s) { s.power_on = 1; }, true},
+                 {[](AppState&) {}, false}};
+    for (const auto& c : still) {
         auto s = Screen(kToolMetronome, 0);
         s->pressed_button = 1;
         s->last_drag_y = 230;
-        change(*s);
-        EXPECT_FALSE(MetronomeDrag(*s, 320, 260));
+        c.change(*s);
+        EXPECT_FALSE(MetronomeDrag(*s, 320, 260, c.left_down));
         EXPECT_EQ(s->metronome_tempo, 120);
     }
 }

@@ -6,59 +6,36 @@
 #include <deque>
 #include <vector>
 
+#include "tests/audio/fake_capture_device.h"
+
 namespace {
-
-class FakeDevice : public CaptureDevice {
-public:
-    bool open_ok = true;
-    bool start_ok = true;
-    int fail_queue_of = -1;  // this buffer index fails to queue
-    int opened_rate = 0;
-    int closes = 0;
-    std::vector<int> queued;
-    int16_t* samples[kCaptureBuffers] = {};
-
-    bool Open(int rate) override {
-        opened_rate = rate;
-        return open_ok;
-    }
-    void Attach(int index, int16_t* data, int count) override {
-        EXPECT_EQ(count, kCaptureBufferSamples);
-        samples[index] = data;
-    }
-    bool Queue(int index) override {
-        queued.push_back(index);
-        return index != fail_queue_of;
-    }
-    bool Start() override { return start_ok; }
-    void Close() override { ++closes; }
-
-    // The device fills buffer `index` with a recognisable value.
-    void Fill(int index, int16_t value) {
-        for (int i = 0; i < kCaptureBufferSamples; ++i) samples[index][i] = value;
-    }
-};
 
 class FakeBacklog : public PendingNotifications {
 public:
-    std::deque<const int16_t*> waiting;
-    bool Next(const int16_t*& s) override {
-        if (waiting.empty()) return false;
-        s = waiting.front();
-        waiting.pop_front();
+    explicit FakeBacklog(std::deque<int>& waiting) : waiting_(waiting) {}
+    bool Next(int& index) override {
+        if (waiting_.empty()) return false;
+        index = waiting_.front();
+        waiting_.pop_front();
         return true;
     }
+
+private:
+    std::deque<int>& waiting_;
 };
 
 struct Rig {
     Shared<int> running{0};
     Shared<int> busy{0};
     int waits = 0;
+    bool memory_short = false;
     FakeDevice device;
-    CaptureEngine engine{device, CaptureFlags{running, busy}, [this] {
+    CaptureEngine engine{device, CaptureFlags{running, busy},
+                         [this] {
                              ++waits;
                              busy = 0;  // the other handler finishes while we wait
-                         }};
+                         },
+                         [this](int samples) { return memory_short ? nullptr : AllocateSamples(samples); }};
     int analyses = 0;
     int repaints = 0;
     std::vector<int16_t> last_frame;
@@ -68,16 +45,28 @@ struct Rig {
         running = engine.Open(22050) ? 1 : 0;
         engine.Start();
     }
-    void Deliver(int index, FakeBacklog* backlog = nullptr) {
-        FakeBacklog none;
+    // The window procedure takes the first waiting notification; the handler drains the rest.
+    void Pump() {
+        while (!device.announced.empty()) {
+            int first = device.announced.front();
+            device.announced.pop_front();
+            Deliver(first);
+        }
+    }
+    void Deliver(int index) {
+        FakeBacklog backlog(device.announced);
         engine.OnData(
-            device.samples[index], backlog ? *backlog : none,
+            index, backlog,
             [this](const int16_t* frame) {
                 ++analyses;
                 last_frame.assign(frame, frame + kAnalysisFrameSamples);
                 EXPECT_EQ(busy, 1);
             },
             [this] { ++repaints; });
+    }
+    void FillAndPump(int index, int16_t value) {
+        device.Fill(index, value);
+        Pump();
     }
     int16_t SlotValue(int slot) const { return last_frame[slot * kCaptureBufferSamples]; }
 };
@@ -97,20 +86,14 @@ TEST(CaptureEngine, OpensAtTwiceTheHalfRateAndQueuesAllEight) {
 TEST(CaptureEngine, FrameIsOldestFirstWithZerosBeforeEightBuffers) {
     Rig rig;
     rig.StartRunning();
-    for (int k = 0; k < 3; ++k) {
-        rig.device.Fill(k, static_cast<int16_t>(100 + k));
-        rig.Deliver(k);
-    }
+    for (int k = 0; k < 3; ++k) rig.FillAndPump(k, static_cast<int16_t>(100 + k));
     // After three buffers the five older slots still hold the zeroed block.
     for (int slot = 0; slot < 5; ++slot) EXPECT_EQ(rig.SlotValue(slot), 0) << slot;
     EXPECT_EQ(rig.SlotValue(5), 100);
     EXPECT_EQ(rig.SlotValue(6), 101);
     EXPECT_EQ(rig.SlotValue(7), 102);
 
-    for (int k = 3; k < 11; ++k) {
-        rig.device.Fill(k % 8, static_cast<int16_t>(100 + k));
-        rig.Deliver(k % 8);
-    }
+    for (int k = 3; k < 11; ++k) rig.FillAndPump(k % 8, static_cast<int16_t>(100 + k));
     // Newest is buffer 2 (value 110); the slots run 103..110.
     for (int slot = 0; slot < 8; ++slot) EXPECT_EQ(rig.SlotValue(slot), 103 + slot) << slot;
     EXPECT_EQ(rig.analyses, 11);
@@ -121,32 +104,54 @@ TEST(CaptureEngine, BurstGivesOneAnalysisAndRecyclesTheRest) {
     Rig rig;
     rig.StartRunning();
     rig.device.queued.clear();
-    FakeBacklog backlog;
-    backlog.waiting = {rig.device.samples[1], rig.device.samples[2], rig.device.samples[3]};
-    rig.Deliver(0, &backlog);
+    for (int k = 0; k < 4; ++k) rig.device.Fill(k, 1);
+    rig.Pump();
     EXPECT_EQ(rig.analyses, 1);
-    EXPECT_TRUE(backlog.waiting.empty());
     EXPECT_EQ(rig.device.queued, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(rig.device.QueuedCount(), 8);
     EXPECT_EQ(rig.busy, 0);
 }
 
-TEST(CaptureEngine, UnknownBufferCountsAsFirst) {
+// Notifications that must be ignored whole: nothing read, nothing queued, no analysis.
+TEST(CaptureEngine, StrangeAndStaleNotificationsAreIgnored) {
     Rig rig;
     rig.StartRunning();
     rig.device.queued.clear();
-    int16_t stranger[kCaptureBufferSamples] = {};
-    EXPECT_EQ(rig.engine.BufferIndex(stranger), 0);
-    FakeBacklog none;
-    rig.engine.OnData(
-        stranger, none, [](const int16_t*) {}, [] {});
-    EXPECT_EQ(rig.device.queued, (std::vector<int>{0}));
+    for (int index : {kNotOurBuffer, 8, 1000, 3}) rig.Deliver(index);  // 3 is still queued: not filled
+    EXPECT_TRUE(rig.device.queued.empty());
+    EXPECT_EQ(rig.analyses, 0);
+    EXPECT_EQ(rig.repaints, 4);
+    EXPECT_EQ(rig.running, 1);
+}
+
+// A tool switch with the power on stops and restarts the capture in one handler: the stop hands all
+// eight buffers back, and their announcements arrive after the restart has queued them again.
+TEST(CaptureEngine, RestartIgnoresTheAnnouncementsOfTheStop) {
+    Rig rig;
+    rig.StartRunning();
+    rig.FillAndPump(0, 7);
+    rig.engine.Stop();
+    EXPECT_EQ(rig.device.announced.size(), 8u);
+    rig.running = rig.engine.Open(22050) ? 1 : 0;
+    rig.engine.Start();
+    int analyses_before = rig.analyses;
+    rig.Pump();
+    EXPECT_EQ(rig.device.queued_twice, 0);
+    EXPECT_EQ(rig.analyses, analyses_before);
+    EXPECT_EQ(rig.running, 1);
+    // All eight buffers keep cycling, and the frame fills from the new run only.
+    for (int round = 0; round < 3; ++round) {
+        for (int k = 0; k < kCaptureBuffers; ++k) rig.FillAndPump(k, static_cast<int16_t>(10 * round + k + 1));
+    }
+    EXPECT_EQ(rig.device.QueuedCount(), 8);
+    for (int slot = 0; slot < 8; ++slot) EXPECT_EQ(rig.SlotValue(slot), 21 + slot) << slot;
 }
 
 TEST(CaptureEngine, FailedRequeueStopsWithoutWaitingForItself) {
     Rig rig;
     rig.StartRunning();
     rig.device.fail_queue_of = 4;
-    rig.Deliver(4);
+    rig.FillAndPump(4, 1);
     EXPECT_EQ(rig.analyses, 1) << "the assembled frame is still analysed";
     EXPECT_EQ(rig.running, 0);
     EXPECT_EQ(rig.device.closes, 1);
@@ -158,29 +163,40 @@ TEST(CaptureEngine, FailedRequeueWhileDrainingStopsDraining) {
     Rig rig;
     rig.StartRunning();
     rig.device.fail_queue_of = 2;
-    FakeBacklog backlog;
-    backlog.waiting = {rig.device.samples[1], rig.device.samples[2], rig.device.samples[3]};
-    rig.Deliver(0, &backlog);
+    for (int k = 0; k < 4; ++k) rig.device.Fill(k, 1);
+    rig.device.announced.pop_front();
+    rig.Deliver(0);  // drains 1, fails on 2
     EXPECT_EQ(rig.running, 0);
-    EXPECT_EQ(backlog.waiting.size(), 1u);
     EXPECT_EQ(rig.device.closes, 1);
+    EXPECT_EQ(rig.device.announced.front(), 3) << "the rest stays waiting";
 }
 
-TEST(CaptureEngine, StartFailuresEndStopped) {
+TEST(CaptureEngine, StartFailuresEndStoppedAndClosed) {
     struct Case {
         const char* what;
         int fail_queue_of;
         bool start_ok;
+        bool memory_short;
+        size_t tried;
     };
-    for (const Case& c : {Case{"a buffer fails", 5, true}, Case{"start fails", -1, false}}) {
+    for (const Case& c : {Case{"a buffer fails", 5, true, false, 8}, Case{"start fails", -1, false, false, 8},
+                          Case{"no memory for the buffers", -1, true, true, 0}}) {
         Rig rig;
         rig.device.fail_queue_of = c.fail_queue_of;
         rig.device.start_ok = c.start_ok;
-        rig.StartRunning();
+        rig.engine.AllocateFrame();
+        rig.memory_short = c.memory_short;
+        rig.running = rig.engine.Open(22050) ? 1 : 0;
+        rig.engine.Start();
         EXPECT_EQ(rig.running, 0) << c.what;
         EXPECT_EQ(rig.device.closes, 1) << c.what;
-        EXPECT_EQ(rig.device.queued.size(), 8u) << c.what << ": the remaining buffers are still tried";
+        EXPECT_FALSE(rig.device.is_open) << c.what;
+        EXPECT_EQ(rig.device.queued.size(), c.tried) << c.what << ": the remaining buffers are still tried";
     }
+    Rig rig;
+    rig.memory_short = true;
+    EXPECT_FALSE(rig.engine.AllocateFrame());
+    EXPECT_EQ(rig.engine.frame(), nullptr);
 }
 
 TEST(CaptureEngine, NothingHappensWhileStoppedButTheRepaint) {
@@ -188,13 +204,9 @@ TEST(CaptureEngine, NothingHappensWhileStoppedButTheRepaint) {
     rig.engine.AllocateFrame();
     rig.engine.Start();  // not running: does nothing
     EXPECT_TRUE(rig.device.queued.empty());
-
-    int16_t samples[kCaptureBufferSamples] = {};
-    FakeBacklog backlog;
-    int repaints = 0;
-    rig.engine.OnData(
-        samples, backlog, [](const int16_t*) { FAIL(); }, [&] { ++repaints; });
-    EXPECT_EQ(repaints, 1);
+    rig.Deliver(0);
+    EXPECT_EQ(rig.analyses, 0);
+    EXPECT_EQ(rig.repaints, 1);
 }
 
 TEST(CaptureEngine, StopWaitsForAnotherHandler) {

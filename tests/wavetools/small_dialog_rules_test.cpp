@@ -18,6 +18,23 @@ TEST(SmallDialogRules, ConfirmedValues) {
     }
 }
 
+TEST(SmallDialogRules, ChooserAnswers) {
+    using O = ChooserOutcome;
+    const struct {
+        bool chosen, buffer_too_small;
+        size_t bytes;
+        O outcome;
+    } cases[] = {{true, false, 40, O::kChosen},
+                 {true, false, 511, O::kChosen},
+                 {true, false, 512, O::kTooLong},
+                 {false, true, 0, O::kTooLong},
+                 {false, false, 0, O::kCancelled}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ClassifyChoice(c.chosen, c.buffer_too_small, c.bytes), c.outcome)
+            << c.chosen << c.buffer_too_small << " " << c.bytes;
+    }
+}
+
 TEST(SmallDialogRules, VolumeFromSliders) {
     const struct {
         int upper, lower;
