@@ -41,6 +41,8 @@ void EscapeTool() {
 // The spectrum analyser paints its own bitmap; the tuner and the metronome share the images.
 void RebuildDisplay(int from, int to) {
     if (to == kToolSpectrum) {
+        // The 176 images belong to the tuner and the metronome; the spectrum picture needs none.
+        ReleaseImages();
         ReleaseSpectrumResources();
         ReleaseBackBuffer();
         CreateSpectrumResources(app.window_dc);

@@ -18,6 +18,7 @@
 #include "resources/resource_ids.h"
 #include "wavetools/playback_win.h"
 #include "wavetools/vocal_canceler_win.h"
+#include "wavetools/wave_view_win.h"
 
 namespace {
 
@@ -62,6 +63,13 @@ void CreateDisplayForCurrentTool() {
     LoadAllImages();
 }
 
+// The beat worker plays the click sounds and the Wave View's thread reads the stream record: both end
+// before anything is freed (the canceler's worker is ended with the capture, below).
+void StopWorkers() {
+    StopMetronome();
+    CloseWaveView();
+}
+
 bool VolumeControlFound() {
     wchar_t found[MAX_PATH] = {};
     return reinterpret_cast<INT_PTR>(FindExecutableW(L"SNDVOL32.EXE", nullptr, found)) > 32;
@@ -104,6 +112,7 @@ void OnDestroy(HWND window) {
     if (destroyed) return;
     destroyed = true;
 
+    StopWorkers();
     DebugLine("Destroy 1\r\n");
     StopCancelerWorker();
     if (app.capture_running) StopCapture();

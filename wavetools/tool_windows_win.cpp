@@ -14,6 +14,18 @@
 #include "wavetools/wave_view_win.h"
 #include "wavetools/vocal_canceler_win.h"
 
+namespace {
+
+// True, after telling the user why, when WAVE 再生 or the canceler's playback holds the stream.
+bool RefuseWhileStreamPlays() {
+    if (app.play_kind != kPlayAnalysis && app.play_kind != kPlayCanceler) return false;
+    MessageBoxW(app.main_window, L"WAVE 再生中は Wave 閲覧を開けません。再生を止めてから開いてください。", L"Wave 閲覧",
+                MB_OK | MB_ICONINFORMATION);
+    return true;
+}
+
+}  // namespace
+
 HWND CreateToneDialog() {
     return OpenToneDialog();
 }
@@ -27,11 +39,11 @@ void ToggleWaveView() {
         return;
     }
     if (WaveViewStarting()) return;
-    // The view reads the stream record on its own thread; a player of that record refuses it.
-    if (app.play_kind == kPlayAnalysis || app.play_kind == kPlayCanceler) return;
+    // The view reads the stream record on its own thread, which a playing file holds.
+    if (RefuseWhileStreamPlays()) return;
     std::string path;
     if (ChooseAnalysisWave(app.main_window, path) != 0) return;
-    if (app.play_kind == kPlayAnalysis || app.play_kind == kPlayCanceler) return;
+    if (RefuseWhileStreamPlays()) return;
     if (!OpenWaveStream(path, stream_source, true)) return;
     SetCheckMark(IDM_WAVE_VIEW, StartWaveView(path));
 }

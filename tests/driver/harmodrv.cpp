@@ -409,6 +409,8 @@ public:
         if (cmd == "capture") return Capture(a);
         if (cmd == "click") return Click(a);
         if (cmd == "mouse") return Mouse(a);
+        if (cmd == "resources") return Resources();
+        if (cmd == "leakbrush") return LeakBrush();
         return Err("unknown command " + cmd);
     }
 
@@ -643,6 +645,22 @@ private:
         std::string error;
         if (!Ask(b, &error)) return Err(error);
         return Ok(StateFields(b.values[0]) + " text=" + Escape(b.text_out));
+    }
+
+    // resources: GDI objects of the target's process and windows of its thread, counted inside it.
+    Answer Resources() {
+        probe::Block b = Request(probe::kResources, {});
+        std::string error;
+        if (!Ask(b, &error)) return Err(error);
+        return Ok(Format("gdi=%ld windows=%ld", b.values[0], b.values[1]));
+    }
+
+    // leakbrush: the target's process makes one brush and keeps it for good.
+    Answer LeakBrush() {
+        probe::Block b = Request(probe::kLeakBrush, {});
+        std::string error;
+        if (!Ask(b, &error)) return Err(error);
+        return b.status == probe::kOk ? Ok() : Err("no brush");
     }
 
     Answer MenuBar() {

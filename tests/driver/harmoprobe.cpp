@@ -253,6 +253,35 @@ void AnswerCapture(probe::Block& b, HWND hwnd) {
     b.status = ok ? probe::kOk : probe::kFailed;
 }
 
+// GetGuiResources asked from another process answers 0 under Wine, so the objects are counted
+// here: every handle value whose low word indexes a live GDI object is recognised by
+// GetObjectType (Wine matches a zero high word to any generation).
+LONG CountGdiObjects() {
+    LONG count = 0;
+    for (UINT_PTR index = 1; index < 0x10000; ++index) {
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++count;
+    }
+    return count;
+}
+
+BOOL CALLBACK CountWindow(HWND window, LPARAM counter) {
+    ++*reinterpret_cast<LONG*>(counter);
+    EnumChildWindows(window, CountWindow, counter);
+    return TRUE;
+}
+
+void AnswerResources(probe::Block& b, HWND hwnd) {
+    b.values[0] = CountGdiObjects();
+    LONG windows = 0;
+    EnumThreadWindows(GetWindowThreadProcessId(hwnd, nullptr), CountWindow, reinterpret_cast<LPARAM>(&windows));
+    b.values[1] = windows;
+    b.status = probe::kOk;
+}
+
+void AnswerLeakBrush(probe::Block& b) {
+    b.status = CreateSolidBrush(RGB(1, 2, 3)) ? probe::kOk : probe::kFailed;
+}
+
 void Serve(DWORD driver_pid, HWND hwnd) {
     MappedBlock mapped(driver_pid);
     probe::Block* b = mapped.get();
@@ -266,6 +295,8 @@ void Serve(DWORD driver_pid, HWND hwnd) {
         case probe::kToolbarByCommand: AnswerToolbarByCommand(*b, hwnd); break;
         case probe::kTooltip: AnswerTooltip(*b, hwnd); break;
         case probe::kCapture: AnswerCapture(*b, hwnd); break;
+        case probe::kResources: AnswerResources(*b, hwnd); break;
+        case probe::kLeakBrush: AnswerLeakBrush(*b); break;
         default: b->status = probe::kBadRequest; break;
     }
     wchar_t name[96];

@@ -300,6 +300,22 @@ class Commands(h.SystemTestCase):
                     if (sec, k) != key:
                         self.assertEqual(written.get((sec, k)), value, (sec, k))
 
+    def test_colour_group_shows_at_once(self):
+        """A new colour group chosen in Config recolours the shown spectrum picture without a tool switch."""
+        with self.session(ini=h.make_ini([("PALLET", "NO", "0")])) as s:
+            self.press(s, NOTE_MODE)  # the keyboard strip is drawn in the group's colours
+            s.retarget()
+            before = stable_capture(s, os.path.join(s.program.cwd, "group0"))
+            self.press(s, CONFIG)
+            dialog = dialog_windows(s, "Config")[0][0]
+            self.assertEqual(self.type_into(dialog, CONFIG_COLOUR_EDIT, "1"), 1)
+            self.driver.target(dialog)
+            self.driver.send(h.WM_COMMAND, h.IDOK, 0)
+            s.retarget()
+            after = stable_capture(s, os.path.join(s.program.cwd, "group1"))
+            self.assertGreater(after.difference(before, 8), 0.01, "the picture kept the old colours")
+            self.assertEqual(s.quit(), 0)
+
     def test_config_dialog_picture(self):
         """Keeps a picture of the Config dialog and checks that every Japanese label is drawn whole."""
         with self.session() as s:

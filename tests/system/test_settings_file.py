@@ -19,6 +19,9 @@ UNTOUCHED_FILE = (b"; hand-written\r\n[METRONOME]\r\nSPEED=500\r\n\r\n[GUITAR]\r
                   b"[STRING2]\r\nNOTE1=45\r\n[SCREEN]\r\nSIZE=0")
 
 
+UNICODE_PATH = "C:\\Klänge\\ü é ж 音 \U0001F3B5.wav"
+
+
 class SettingsFile(h.SystemTestCase):
     def run_and_read(self, args=(), ini=None):
         with self.session(args, ini=ini) as s:
@@ -43,6 +46,16 @@ class SettingsFile(h.SystemTestCase):
         with self.subTest("no file"), self.session(["1"]) as s:
             self.assertEqual(s.quit(), 0)
             self.assertFalse(s.program.ini_exists(), "a single-tool run created Harmolab.ini")
+
+    def test_new_file_keeps_text_outside_the_ansi_code_page(self):
+        written = self.run_and_read()
+        self.assertTrue(written.startswith(b"\xff\xfe"), "a new Harmolab.ini is not UTF-16LE with a byte-order mark")
+        # Characters of no single ANSI code page survive a run in that file.
+        text = written[2:].decode("utf-16-le")
+        self.assertIn("INPUT1=\r\n", text)
+        again = self.run_and_read(ini=b"\xff\xfe" + text.replace("INPUT1=\r\n", "INPUT1=%s\r\n" % UNICODE_PATH)
+                                  .encode("utf-16-le"))
+        self.assertEqual(h.ini_values(again).get(("KARAOKE", "INPUT1")), UNICODE_PATH)
 
 
 if __name__ == "__main__":

@@ -4,14 +4,16 @@ checks the item, the window draws the file's waveform, buttons and arrow keys st
 and the item again or the window's close box closes it and clears the check mark."""
 
 import os
+import shutil
 import time
 import unittest
 
 import harmolab as h
-from test_sound_out import OPEN_FILE_NAME, OPEN_TITLE, child_handles, type_text, wait_for_window, windows_path
+from test_sound_out import WAVE_PLAY, OPEN_FILE_NAME, OPEN_TITLE, child_handles, type_text, wait_for_window, \
+    windows_path
 from test_spectrum_live import poll
 
-WAVE_VIEW = h.IDM_WAVE_VIEW
+WAVE_VIEW, TUNER = h.IDM_WAVE_VIEW, h.IDM_TUNER
 CLASS = "WaveView"
 WM_KEYDOWN, WM_KEYUP, VK_LEFT, VK_RIGHT, WM_GETTEXTLENGTH = 0x0100, 0x0101, 0x25, 0x27, 0x000E
 # Buttons of the window, sent as the commands their clicks make.
@@ -25,6 +27,19 @@ RATE, HZ, SECONDS = 8000, 20, 3
 
 def make_sox_wave(path, channels=1, seconds=SECONDS):
     return h.make_tone_wav(path, HZ, seconds, channels, volume=0.8, rate=RATE)
+
+
+class ExeElsewhere:
+    """The test environment, with Harmolab.exe (and Melodex.dll) run from a copy in another folder."""
+
+    def __init__(self, env, folder):
+        os.makedirs(folder, exist_ok=True)
+        for name in ("Harmolab.exe", "Melodex.dll"):
+            shutil.copy(os.path.join(os.path.dirname(env.exe), name), folder)
+        self._env, self.exe = env, os.path.join(folder, "Harmolab.exe")
+
+    def __getattr__(self, name):
+        return getattr(self._env, name)
 
 
 def dark(pixel):
@@ -43,6 +58,51 @@ class WaveView(h.SystemTestCase):
         view = self.driver.wait_window(CLASS, timeout=10)["hwnd"]
         self.driver.target(view)
         return view
+
+    def choose(self, s, command, wav):
+        """Sends a command that opens the WAV chooser and picks wav in it."""
+        s.retarget()
+        self.driver.post(h.WM_COMMAND, command, 0)
+        chooser = wait_for_window(self.driver, OPEN_TITLE)
+        controls = child_handles(self.driver, chooser)
+        type_text(self.driver, controls[(OPEN_FILE_NAME, "Edit")], windows_path(wav))
+        self.driver.target(chooser)
+        self.driver.post(h.WM_COMMAND, h.IDOK, 0)
+
+    def boxes(self):
+        return [w for w in self.driver.desktop() if w[1] == "#32770"]
+
+    def test_refused_with_a_reason_while_a_file_plays(self):
+        with self.session() as s:
+            self.choose(s, WAVE_PLAY, make_sox_wave(os.path.join(s.program.cwd, "long.wav"), seconds=30))
+            self.assertTrue(poll(lambda: s.retarget() or self.driver.menu(WAVE_PLAY)["checked"], 5.0, 0.1))
+            s.retarget()
+            self.driver.post(h.WM_COMMAND, WAVE_VIEW, 0)
+            boxes = poll(self.boxes, 5.0, 0.1)
+            self.assertTrue(boxes, "Wave 閲覧 did nothing, silently, while WAVE 再生 played")
+            self.assertIn("WAVE 再生中", " ".join(s.box_text(boxes[0][0])))
+            self.driver.post(h.WM_COMMAND, h.IDOK, 0)
+            self.assertFalse(self.driver.find(CLASS), "a view opened on the playing stream")
+            self.assertEqual(s.quit(), 0)
+
+    def test_chooser_keeps_the_current_folder(self):
+        """A WAV chosen in another folder leaves the program's folder where it was: the tuner's images
+        (found only there; the program runs from a copy elsewhere) still load at the next tool switch."""
+        session = self.session(name="chooser-folder")
+        session.program.env = ExeElsewhere(self.env, os.path.join(session.program.cwd, "bin"))
+        os.makedirs(os.path.join(session.program.cwd, "elsewhere"), exist_ok=True)
+        wav = make_sox_wave(os.path.join(session.program.cwd, "elsewhere", "sine20.wav"))
+        with session as s:
+            self.choose(s, WAVE_VIEW, wav)
+            view = self.driver.wait_window(CLASS, timeout=10)["hwnd"]
+            self.driver.target(view)
+            self.driver.post(h.WM_CLOSE)
+            self.assertTrue(poll(lambda: not self.driver.find(CLASS), 5.0, 0.1))
+            s.retarget()
+            self.driver.post(h.WM_COMMAND, TUNER, 0)
+            time.sleep(1.5)
+            self.assertEqual([s.box_text(b[0]) for b in self.boxes()], [], "a message box after the switch")
+            self.assertEqual(s.quit(), 0)
 
     def checked(self, s):
         s.retarget()

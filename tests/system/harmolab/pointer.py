@@ -33,6 +33,7 @@ class Pointer:
         if not self.display:
             raise HarnessError("cannot open the X display %s" % display)
         self.root = x.XDefaultRootWindow(self.display)
+        self.xtest = None
 
     def desktop_window(self):
         """Wine's virtual desktop window, whose corner is the Windows screen's (0, 0); else the root."""
@@ -54,6 +55,18 @@ class Pointer:
     def move(self, x, y):
         """Puts the cursor at Windows screen coordinates (x, y)."""
         self.x.XWarpPointer(self.display, 0, self.desktop_window(), 0, 0, 0, 0, x, y)
+        self.x.XSync(self.display, 0)
+
+    def button(self, down):
+        """A real press (down True) or release of the left button where the cursor is, through the XTEST
+        extension, so that Wine routes it as a user's (to the window under the pointer or holding it)."""
+        if self.xtest is None:
+            name = ctypes.util.find_library("Xtst")
+            if not name:
+                raise unittest.SkipTest("libXtst is not installed: no real button presses")
+            self.xtest = ctypes.CDLL(name)
+            self.xtest.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+        self.xtest.XTestFakeButtonEvent(self.display, 1, 1 if down else 0, 0)
         self.x.XSync(self.display, 0)
 
     def close(self):

@@ -4,7 +4,10 @@ import re
 
 def parse_ini(data):
     """The sections of an initialization file in file order: [(SECTION, [(KEY, value), ...]), ...]."""
-    text = data.decode("utf-8", "replace") if isinstance(data, bytes) else data
+    text = data
+    if isinstance(data, bytes):
+        # A file the program created is UTF-16LE with a byte-order mark; older files are 8-bit.
+        text = data[2:].decode("utf-16-le") if data.startswith(b"\xff\xfe") else data.decode("utf-8", "replace")
     sections = []
     for line in re.split(r"\r\n|\n|\r", text):
         line = line.strip()
