@@ -7,18 +7,21 @@ import time
 import unittest
 
 import harmolab as h
-from pictures import PaintedScreen
+from harmolab import PaintedScreen
 from test_metronome_screen import BOXES as METRONOME_BOXES, METRONOME, NORMAL_SIZE, ini_with
-from test_tuner_screen import BOXES as TUNER_BOXES, KNOWN as TUNER_KNOWN, REPEAT_SECONDS, TUNER
+from test_tuner_screen import BOXES as TUNER_BOXES, KNOWN as TUNER_KNOWN, REPEAT_SECONDS
+
+TUNER = h.IDM_TUNER
 
 OUTSIDE = (1000, 740)  # on the desktop, right of and below the main window
 HOLD_SECONDS = 0.4
 AFTER_RELEASE_SECONDS = 1.5
 
-# (label, ini, tool command, press point (normal size), key written at exit, value before, most steps)
+# (label, ini, tool command, box (normal size), key written at exit, value before, step)
 HOLDS = [
-    ("tuner up by one", h.make_ini(TUNER_KNOWN), TUNER, TUNER_BOXES["up 1"][0], ("TARGET", "NOTE"), 49),
-    ("metronome tempo up", ini_with(0), METRONOME, METRONOME_BOXES["tempo up"][0], ("METRONOME", "SPEED"), 120),
+    ("tuner up by one", h.make_ini(TUNER_KNOWN), TUNER, TUNER_BOXES["up 1"][0], ("TARGET", "NOTE"), 49, 1),
+    ("metronome tempo down", ini_with(0), METRONOME, METRONOME_BOXES["tempo down"][0], ("METRONOME", "SPEED"), 120,
+     -1),
 ]
 # A weight drag released outside, then the pointer passing over the weight: (press, hover points)
 WEIGHT = ((321, 240), [(321, 250), (321, 300), (321, 200)])
@@ -46,16 +49,15 @@ class HeldOutside(PaintedScreen):
 
     def test_held_button_released_outside_stops(self):
         most = int((HOLD_SECONDS + 0.4) / REPEAT_SECONDS) + 2
-        for label, ini, command, box, key, before in HOLDS:
+        for label, ini, command, box, key, before, step in HOLDS:
             with self.subTest(label), self.session(ini=ini, name="held-" + label.replace(" ", "-")) as s:
                 self.start(s, command)
                 self.press_and_leave(s, middle(box))
                 time.sleep(AFTER_RELEASE_SECONDS)
                 self.assertEqual(s.quit(), 0)
-                value = int(h.ini_values(s.program.read_ini())[key])
-                self.assertTrue(before < value <= before + most,
-                                "%s=%d after the release outside: expected %d..%d" % (key, value, before + 1,
-                                                                                    before + most))
+                steps = (int(h.ini_values(s.program.read_ini())[key]) - before) // step
+                self.assertTrue(1 <= steps <= most, "%s: %d steps after a release outside, expected 1..%d"
+                                % (key, steps, most))
 
     def test_weight_drag_released_outside_ends(self):
         press, hovers = WEIGHT
