@@ -12,8 +12,7 @@ constexpr unsigned WM_APP_GO_TUNER = kWmUser + 3;
 constexpr unsigned WM_APP_GO_METRONOME = kWmUser + 4;
 constexpr unsigned WM_APP_CANCELER_PLAY_END = kWmUser + 2;  // to the vocal-canceler dialog
 constexpr unsigned WM_APP_WAVE_PLAY_END = kWmUser + 5;
-constexpr unsigned WM_APP_MELODEX_DATA = kWmUser + 10;     // lParam: the library's buffer header
-constexpr unsigned WM_APP_METRONOME_CLICK = kWmUser + 20;  // wParam: click slot, from the beat worker
-constexpr unsigned WM_APP_CANCELER_DONE = kWmUser + 21;    // to the vocal-canceler dialog: the worker ended
+constexpr unsigned WM_APP_MELODEX_DATA = kWmUser + 10;   // lParam: the library's buffer header
+constexpr unsigned WM_APP_CANCELER_DONE = kWmUser + 21;  // to the vocal-canceler dialog: the worker ended
 
 #endif

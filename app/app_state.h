@@ -95,18 +95,16 @@ struct AppState {
     std::array<Shared<int>, kDownbeatBars> downbeat{};
     std::array<std::string, 2> metro_sound_file;
     int metronome_sounds_ready = 0;
-    Shared<int> metronome_start_ms{0};
-    int pause_started_ms = 0;
     Shared<unsigned> tick_count{0};
 
-    // Metronome run state: written by the beat worker, read by the painter and the tick timer.
+    // Metronome run state: written by the metronome's stream thread, read by the painter and the tick timer.
     Shared<int> rod_position{18};      // 0..36, 18 upright
     Shared<int> swing_direction{0};    // 1 increasing, 2 decreasing, 0 at rest
     Shared<int> beat_index{0};         // 0-based beat within the bar
     Shared<int> bar_count{0};          // bars since the start, 0..9999
-    Shared<int> metronome_started{0};  // 0 until the worker's first step
+    Shared<int> metronome_started{0};  // 0 until the run's first step
     Shared<int> mid_swing{0};          // 1 when the last step fired no beat
-    Shared<int> worker_state{0};       // 1 running, -1 asked to stop, 0 stopped
+    Shared<int> worker_state{0};       // 1 while a run's stream plays, 0 stopped
     int ball_frame = 0;                // the ball's two rotation pictures alternate per paint
     int last_drag_y = 0;               // the weight drag's last pointer y
 

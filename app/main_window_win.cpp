@@ -81,7 +81,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         case WM_APP_GO_METRONOME: OnGoTool(kToolMetronome); return 0;
         case WM_APP_WAVE_PLAY_END: CheckMenuItem(app.main_menu, IDM_WAVE_PLAY, MF_BYCOMMAND | MF_UNCHECKED); return 0;
         case WM_APP_MELODEX_DATA: MelodexProc(lparam, 0); return 0;
-        case WM_APP_METRONOME_CLICK: return OnMetronomeClick(wparam);
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }

@@ -27,12 +27,6 @@ void StopToolCapture() {
 
 }  // namespace
 
-int TimeOfDayMs() {
-    SYSTEMTIME now;
-    GetSystemTime(&now);
-    return ((now.wHour * 60 + now.wMinute) * 60 + now.wSecond) * 1000 + now.wMilliseconds;
-}
-
 void PowerOff() {
     app.power_on = 0;
     SetCheckMark(IDM_POWER, false);
@@ -93,7 +87,7 @@ void TogglePause() {
         SetCheckMark(IDM_PAUSE, true);
         if (!metronome) StopToolCapture();
         SetToolbarImage(IDM_PAUSE, kImagePauseOn);
-        if (metronome) app.pause_started_ms = TimeOfDayMs();
+        if (metronome) PauseMetronome(true);
         return;
     }
     app.paused = 0;
@@ -101,5 +95,5 @@ void TogglePause() {
     // A capture that can't be reopened leaves the pause image lit: no audio runs until power cycles.
     if (!metronome && !EnsureCaptureRunning()) return;
     SetToolbarImage(IDM_PAUSE, kImagePauseOff);
-    if (metronome) app.metronome_start_ms += TimeOfDayMs() - app.pause_started_ms;
+    if (metronome) PauseMetronome(false);
 }

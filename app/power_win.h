@@ -4,13 +4,10 @@
 
 // Switches power off and stops the current tool; a pause ends with it.
 void PowerOff();
-// Starts the current tool (capture or metronome worker).
+// Starts the current tool (capture or metronome stream).
 void PowerOnTool();
 // The power command: off when on, otherwise on and the tool started.
 void TogglePower();
 void TogglePause();
-
-// Time of day of the system clock (UTC) in milliseconds.
-int TimeOfDayMs();
 
 #endif

@@ -20,7 +20,9 @@ set(HARMOLAB_CORE_SOURCES
     audio/pitch_estimator.cpp
     audio/rate_change.cpp
     display/image_ids.cpp
+    display/click_track.cpp
     display/metronome_engine.cpp
+    display/metronome_player.cpp
     display/metronome_layout.cpp
     display/spectrum_picture.cpp
     display/tuner_layout.cpp

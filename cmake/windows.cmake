@@ -38,6 +38,7 @@ add_executable(Harmolab WIN32
     display/tuner_screen_win.cpp
     display/metronome_screen_win.cpp
     display/metronome_engine_win.cpp
+    display/metronome_stream_win.cpp
     display/spectrum_display_win.cpp
     display/tick_timer_win.cpp
     display/tuning_dialog_win.cpp

@@ -1,13 +1,11 @@
-// Beat engine of the metronome: steps, accents, timing plan and compensation, click loading.
+// Beat engine of the metronome: steps, accents and click loading.
 #include "display/metronome_engine.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <utility>
 
-#include "app/debug_log.h"
 #include "display/metronome_tables.h"
 #include "wavetools/playback_engine.h"
 #include "wavetools/wave_file.h"
@@ -19,7 +17,6 @@ using metronome_tables::BeatsPerBar;
 using metronome_tables::SwingFor;
 using metronome_tables::SwingRange;
 
-constexpr int kHourMs = 3600000;
 // Without bars the index still counts to 2 for the displays that show two cells.
 constexpr int kUnbarredLength = 2;
 
@@ -123,7 +120,6 @@ void FirstStep(AppState& state, MetronomeOutput& output) {
     state.metronome_started = 1;
     output.Invalidate();
     if (kind == kKindConductor) KindStep(state, output);
-    // The first beat is a beat for the compensation too, or the next one would come a leftover early.
     state.mid_swing = 0;
 }
 
@@ -170,29 +166,6 @@ bool LoadClickSound(const std::vector<std::string>& candidates, WaveSource& slot
 
 }  // namespace
 
-BeatTiming TimingFor(int tempo, int steps) {
-    BeatTiming timing;
-    tempo = std::max(tempo, 1);
-    steps = std::max(steps, 1);
-    timing.period_ms = 60.0 / tempo * 1000;
-    timing.steps = steps;
-    const int q = static_cast<int>(timing.period_ms / steps);
-    timing.sleep_ms = q / 10 * 10;
-    timing.rem_ms = q % 10;
-    timing.leftover_ms = timing.period_ms - steps * timing.sleep_ms;
-    return timing;
-}
-
-int SwingSteps(int tempo) {
-    const SwingRange range = SwingFor(tempo);
-    return range.hi - range.lo + 1;
-}
-
-int StepsPerBeat(int kind, int tempo) {
-    const bool restarts = kind == kKindConductor || kind == kKindBall;
-    return restarts ? SwingSteps(tempo) : SwingSteps(tempo) - 1;
-}
-
 bool BeatIsAccented(const AppState& state) {
     const int beat_no = state.beat_no;
     if (beat_no == 0) return false;
@@ -211,65 +184,6 @@ bool MetronomeStep(AppState& state, MetronomeOutput& output) {
         return true;
     }
     return KindStep(state, output);
-}
-
-int MsBetween(int start_ms, int now_ms) {
-    long long d = (static_cast<long long>(now_ms) - start_ms) % kDayMs;
-    if (d < 0) d += kDayMs;
-    if (d >= kDayMs - kHourMs) d -= kDayMs;
-    return static_cast<int>(d);
-}
-
-int CompensationWaitMs(int move_type, bool beat_fired, const BeatTiming& timing, int lag_ms) {
-    if (move_type == 1) return beat_fired ? static_cast<int>(timing.leftover_ms) : 0;
-    if (move_type == 2 && beat_fired) return lag_ms < 0 ? -lag_ms : 0;
-    return timing.rem_ms;
-}
-
-MetronomeRun::MetronomeRun(AppState& state, MetronomeClock& clock, MetronomeOutput& output)
-    : state_(state),
-      clock_(clock),
-      output_(output),
-      timing_(TimingFor(state.metronome_tempo, StepsPerBeat(state.metronome_kind, state.metronome_tempo))) {
-    ElapsedSinceStart();
-}
-
-int MetronomeRun::ElapsedSinceStart() {
-    const int now = clock_.TimeOfDayMs();
-    if (!time_base_taken_) {
-        state_.metronome_start_ms = now;
-        time_base_taken_ = true;
-        return 0;
-    }
-    return MsBetween(state_.metronome_start_ms, now);
-}
-
-void MetronomeRun::Iterate() {
-    if (!state_.paused && MetronomeStep(state_, output_)) ++beats_;
-    clock_.SleepMs(timing_.sleep_ms);
-    Compensate();
-}
-
-void MetronomeRun::Compensate() {
-    const int move_type = state_.metro_move_type;
-    const bool beat_fired = state_.mid_swing == 0;
-    int lag = 0;
-    if (move_type == 2 && beat_fired) {
-        const int now = ElapsedSinceStart();
-        // Beats are counted here rather than read back from the bar count, which restarts after
-        // 9999 bars and stays at 1 without bars.
-        const double due = static_cast<double>(std::max(beats_ - 1, 0LL)) * timing_.period_ms;
-        lag = static_cast<int>(now - due);
-        DebugLineF("%d  %d\r\n", now, lag);
-    }
-    const int wait = CompensationWaitMs(move_type, beat_fired, timing_, lag);
-    if (wait > 0) clock_.BusyWaitMs(wait);
-}
-
-void RunMetronome(AppState& state, MetronomeClock& clock, MetronomeOutput& output) {
-    MetronomeRun run(state, clock, output);
-    while (state.worker_state > 0) run.Iterate();
-    state.worker_state = 0;
 }
 
 bool ConvertToClickFormat(WaveSource& sound) {

@@ -47,30 +47,6 @@ WaveSource& PlaySourceFor(int play_kind) {
     }
 }
 
-int CopyClickIntoRing(const WaveSource& sound, WaveSource& ring, bool append) {
-    if (!ring.buffer || ring.bufferBytes == 0) return -1;
-    if (!sound.buffer || sound.bytesToQueue == 0) return -1;
-    if (!append || ring.readPos < ring.buffer || ring.readPos >= ring.buffer + ring.bufferBytes) {
-        ring.readPos = ring.buffer;
-    }
-    // Bytes of another format would play as noise in the ring's format.
-    if (sound.bitsPerSample != ClickBits || sound.sampleRate != ClickRate || sound.channels != ClickChannels) {
-        return -1;
-    }
-    const std::uint32_t length = std::min(sound.bytesToQueue, ring.bufferBytes);
-    const std::uint32_t before_end = static_cast<std::uint32_t>(ring.buffer + ring.bufferBytes - ring.readPos);
-    const std::uint32_t first = std::min(length, before_end);
-    std::memcpy(ring.readPos, sound.buffer, first);
-    std::memcpy(ring.buffer, sound.buffer + first, length - first);
-    ring.bytesToQueue = length;
-    return 0;
-}
-
-int SlotClickSounds::QueueClick(int index, bool append) {
-    if (!slots_ || index < 0 || index >= slot_count_) return -1;
-    return CopyClickIntoRing(slots_[index], ring_, append);
-}
-
 std::uint64_t SeekDistance(int rate, int channels, int bits, int ms, bool backward) {
     if (rate <= 0 || channels <= 0 || bits <= 0) return 0;
     std::int64_t frames = 0;
@@ -252,23 +228,6 @@ void PlaybackEngine::StopTone(WaveSource& tone) {
     CloseDevice();
     ReleaseSourceBuffer(tone);
     state_.play_kind = kPlayNothing;
-}
-
-int PlaybackEngine::StartClick(int index, ClickSounds& clicks, WaveSource& ring, HWND__* owner) {
-    if (!state_.metronome_sounds_ready || state_.play_kind != kPlayNothing) return -1;
-    if (state_.playback_open) return clicks.QueueClick(index, true) == 0 ? 0 : -1;
-    if (OpenSourceDevice(ring, owner) != 0) {
-        events_.DeviceUnavailable(owner);
-        state_.metronome_sounds_ready = 0;
-        return -2;
-    }
-    if (clicks.QueueClick(index, false) != 0 || StartBuffers(ring) == 0) {
-        // An open device that nothing plays through would keep every later tone silent.
-        CloseDevice();
-        return -1;
-    }
-    state_.play_kind = kPlayClick;
-    return 0;
 }
 
 int PlaybackEngine::StartTone(WaveSource& tone, HWND__* owner) {

@@ -1,6 +1,7 @@
 // The playback engine without the device: eight output buffers fed from one WaveSource, refilled
 // as the device hands them back, a streamed file read through the two halves of its buffer, seeks
-// inside a stream, and the clicks, tones and streams that start it.
+// inside a stream, and the tones and streams that start it. The metronome streams on its own
+// (display/metronome_stream_win.h) and only marks the device busy here.
 //
 // Everything here runs on the GUI thread; the device's callback only reports a returned buffer.
 // Results are the program's small codes: 0 success, -1 failure, -2 device not opened.
@@ -25,7 +26,7 @@ constexpr int ClickChannels = 2;
 // What plays (play_kind).
 enum PlayKind : int {
     kPlayNothing = 0,
-    kPlayClick = 1,     // metronome click from the click ring, refilled by the main window
+    kPlayClick = 1,     // the metronome's stream holds the device
     kPlayTone = 2,      // a generated tone, played once
     kPlayAnalysis = 3,  // WAVE analysis playback of the main window (command 40036)
     kPlayCanceler = 4,  // a file played from the vocal-canceler dialog
@@ -83,34 +84,6 @@ public:
     virtual void CancelerProgressRestart() = 0;
 };
 
-// The metronome's half of a click: it owns the sounds, the engine owns the device.
-class ClickSounds {
-public:
-    virtual ~ClickSounds() = default;
-    // Copies click `index` into the click ring, at its readPos when `append`, otherwise at the
-    // ring's start (readPos moves there); readPos then marks the click's first byte and
-    // bytesToQueue its length. 0 when copied, -1 when there is nothing to copy.
-    virtual int QueueClick(int index, bool append) = 0;
-};
-
-// Copies one loaded sound into the ring the way a click is queued: only 16-bit 44,100 Hz stereo
-// sounds (the ring's format) are copied, wrapping after the ring's last byte, and at most one
-// ring's worth. 0 when copied; -1 without a ring or a sound, or for a sound of another format.
-int CopyClickIntoRing(const WaveSource& sound, WaveSource& ring, bool append);
-
-// ClickSounds over an array of loaded sounds (the metronome's slots).
-class SlotClickSounds : public ClickSounds {
-public:
-    SlotClickSounds(const WaveSource* slots, int slot_count, WaveSource& ring)
-        : slots_(slots), slot_count_(slot_count), ring_(ring) {}
-    int QueueClick(int index, bool append) override;
-
-private:
-    const WaveSource* slots_;
-    int slot_count_;
-    WaveSource& ring_;
-};
-
 // Byte distance of a seek in a stream of the given format. Forward: trunc(rate x ms / 1000)
 // frames. Backward: whole seconds only (ms / 1000 truncated, sign dropped) x rate frames. Frames
 // count channels x bits / 8 bytes.
@@ -151,9 +124,6 @@ public:
     // Closes the device and frees the tone: the Play button's stop.
     void StopTone(WaveSource& tone);
 
-    // A metronome click: -1 while anything plays, when clicks are disabled or when the click
-    // could not be queued; -2 (and clicks disabled) when the device can't be opened.
-    int StartClick(int index, ClickSounds& clicks, WaveSource& ring, HWND__* owner);
     // Plays `tone` once: -1 while anything plays or for an empty tone; 0 without playing while
     // the device is open for something else; -2 when the device can't be opened.
     int StartTone(WaveSource& tone, HWND__* owner);

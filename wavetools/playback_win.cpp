@@ -159,7 +159,6 @@ public:
 WinmmDevice device;
 WindowEvents events;
 PlaybackEngine engine(app, device, events);
-ClickSounds* click_sounds = nullptr;
 
 }  // namespace
 
@@ -197,19 +196,6 @@ void RefillBuffer(WaveSource& source, LPARAM header) {
 
 void StopStream() {
     engine.StopStream(stream_source);
-}
-
-void UseClickSounds(ClickSounds* sounds) {
-    click_sounds = sounds;
-}
-
-int QueueClick(int index, bool append) {
-    return click_sounds ? click_sounds->QueueClick(index, append) : -1;
-}
-
-int StartClick(int index) {
-    if (!click_sounds) return -1;
-    return engine.StartClick(index, *click_sounds, click_ring, app.main_window);
 }
 
 int StartTone() {

@@ -33,13 +33,6 @@ void RefillBuffer(WaveSource& source, LPARAM header);
 // Closes the device, frees the stream's buffer and closes its file.
 void StopStream();
 
-// The metronome hands over its sounds once they are loaded (null when they are freed).
-void UseClickSounds(ClickSounds* sounds);
-// Copies click `index` into the click ring through the handed-over sounds; -1 without them.
-int QueueClick(int index, bool append);
-// Plays click `index` from the click ring: 0, -1 dropped, -2 device unavailable.
-int StartClick(int index);
-
 // Plays tone_source once for the main window: 0, -1 refused, -2 device unavailable.
 int StartTone();
 // The Play button's stop: device closed, tone freed, nothing playing.

@@ -407,6 +407,7 @@ public:
         if (cmd == "tbimage") return ToolbarImage(a);
         if (cmd == "tooltip") return Tooltip(a);
         if (cmd == "capture") return Capture(a);
+        if (cmd == "block") return Block(a);
         if (cmd == "click") return Click(a);
         if (cmd == "mouse") return Mouse(a);
         if (cmd == "resources") return Resources();
@@ -759,6 +760,16 @@ private:
         std::string error;
         if (!Ask(b, &error)) return Err(error);
         return Ok(Format("%ld %ld", b.values[0], b.values[1]));
+    }
+
+    // block MS: the target's GUI thread does nothing else for MS milliseconds.
+    Answer Block(const std::vector<std::string>& a) {
+        long ms;
+        if (!Num(a, 0, &ms) || ms < 0) return Err("usage: block MS");
+        probe::Block b = Request(probe::kBlock, {ms});
+        std::string error;
+        if (!Ask(b, &error)) return Err(error);
+        return Ok();
     }
 
     // click X Y: a left click at client coordinates, posted as the button-down and button-up messages.

@@ -297,6 +297,10 @@ void Serve(DWORD driver_pid, HWND hwnd) {
         case probe::kCapture: AnswerCapture(*b, hwnd); break;
         case probe::kResources: AnswerResources(*b, hwnd); break;
         case probe::kLeakBrush: AnswerLeakBrush(*b); break;
+        case probe::kBlock:
+            Sleep(static_cast<DWORD>(b->arg[0]));
+            b->status = probe::kOk;
+            break;
         default: b->status = probe::kBadRequest; break;
     }
     wchar_t name[96];

@@ -35,6 +35,7 @@ enum Op : LONG {
     kCapture = 8,           // arg0 = method, text_in = BMP path -> value0 width, value1 height
     kResources = 9,         // -> value0 GDI objects of the process, value1 windows of the thread (children too)
     kLeakBrush = 10,        // creates a brush and never deletes it (shows that kResources can see a leak)
+    kBlock = 11,            // arg0 = milliseconds the GUI thread is held up, as by a slow handler
 };
 
 // How the tooltip text is fetched: through the toolbar's own tooltip control (as a hovering user

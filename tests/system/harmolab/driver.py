@@ -226,6 +226,10 @@ class Driver:
         """What the prefix's sound system offers: device counts and open results (0 = opened)."""
         return {k: int(v) for k, v in fields(self.ask("sound")).items()}
 
+    def block(self, ms):
+        """Holds the target's GUI thread up for ms milliseconds (inside it, through the probe)."""
+        self.ask("block", ms, timeout=DEFAULT_TIMEOUT + ms / 1000.0)
+
     def capture(self, path, method="window"):
         """Writes the target window (frame, caption and menu bar included) to a 24-bit BMP at path."""
         w, h = ints(self.ask("capture", "Z:" + os.path.abspath(path).replace("/", "\\"), method))
