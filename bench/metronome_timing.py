@@ -8,7 +8,9 @@ prints: clicks heard, the largest interval error and the count of intervals more
 missing and doubled clicks, drift at the end of the run, whether every accent fell on its beat, the
 CPU time of Harmolab.exe at 120 bpm and, at 120 bpm, whether holding the GUI thread for 500 ms
 halfway through moved a click. The first interval of a run is left out: the sound server moves the
-first samples of a new stream while it starts it, for any program (paplay shows the same).
+first samples of a new stream while it starts it, for any program (paplay shows the same). The program
+runs with the system test's larger server-side buffer (PULSE_LATENCY_MSEC), without which a starved
+Wine feeding thread on a loaded machine makes the sink play gaps that no program could prevent.
 
     HARMOLAB_SYSTEM_STATE=build/native/system bench/metronome_timing.py [--seconds 60]
         [--windows-dir build/windows] [--tempos 30,120,217,300] [--kinds 0,1,2,3]
@@ -28,7 +30,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests", "system"))
 
 import harmolab as h  # noqa: E402
 from harmolab import RATE, MonitorRecording  # noqa: E402
-from test_metronome_sound import DEFAULT_TONES, classify, click_onsets, click_tone  # noqa: E402
+from test_metronome_sound import SERVER_LATENCY, DEFAULT_TONES, classify, click_onsets, click_tone  # noqa: E402
 
 POWER = h.IDM_POWER
 KIND_NAMES = ["Normal", "Conductor", "Ball", "Signal"]
@@ -102,6 +104,7 @@ def run(env, driver, tempo, tempo_index, kind, seconds):
     ini = h.make_ini([("METRONOME", "KIND", str(kind)), ("DOWNBEAT", str(length), str(accent))])
     args = ["2", str(tempo), str(length - 1)]
     session = h.Session(env, driver, args=args, ini=ini, name="bench-%d-%d" % (tempo, kind))
+    session.program.extra_env = SERVER_LATENCY
     cpu, block_at = None, None
     with session as s:
         path = os.path.join(s.program.cwd, "monitor.raw")

@@ -23,8 +23,11 @@ MIN_BEATS = 22  # twenty intervals after the first
 # The sound server moves a new stream's first samples while it starts it (a WAV file played with
 # paplay shows the same), so intervals count from the second click on.
 FIRST_COUNTED_CLICK = 1
-# A loaded machine can starve the sound server between Wine and the sink, which then plays a gap
-# that no program could prevent; such a recording is taken again, a few times at most.
+# Wine feeds the sound server from a thread of its own a few milliseconds ahead; on a loaded machine
+# that thread can starve and the sink plays a gap no program could prevent. A larger buffer on the
+# server's side for the program's stream (the PulseAudio client's own setting) absorbs such stalls, and
+# a recording with a gap is taken again, a few times at most.
+SERVER_LATENCY = {"PULSE_LATENCY_MSEC": "200"}
 ATTEMPTS = 3
 SILENT = 16  # a sample no louder than this is silence; a click's first sample is already louder
 QUIET_BETWEEN = 0.05  # seconds of silence that separate two clicks
@@ -86,6 +89,7 @@ class MetronomeSound(h.SystemTestCase):
         """A session of metronome-only mode with the given settings and files made in its folder by
         files [(name, maker)], maker(path) writing the file; the settings may name them as {name}."""
         session = self.session(ARGS)
+        session.program.extra_env = SERVER_LATENCY
         folder = session.program.cwd
         paths = {}
         for name, maker in files:

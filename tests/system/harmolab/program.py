@@ -73,6 +73,8 @@ class Program:
         if images:
             self._link_images()
         self.stderr_path = os.path.join(self.cwd, "wine-stderr.log")
+        # Variables added to the environment of this program only (set before start()).
+        self.extra_env = {}
         self.proc = None
         self.returncode = None
 
@@ -90,7 +92,7 @@ class Program:
         self.env.require_build()
         out = open(os.path.join(self.cwd, "wine-stdout.log"), "wb")
         err = open(self.stderr_path, "wb")
-        self.proc = subprocess.Popen(["wine", self.env.exe] + self.args, cwd=self.cwd, env=self.env.env,
+        self.proc = subprocess.Popen(["wine", self.env.exe] + self.args, cwd=self.cwd, env=dict(self.env.env, **self.extra_env),
                                      stdin=subprocess.DEVNULL, stdout=out, stderr=err, start_new_session=True)
         out.close()
         err.close()
