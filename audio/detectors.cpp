@@ -69,6 +69,8 @@ constexpr double kTargetMinPeriodicity = 0.5;
 // The played note's cents come from its fundamental, or from its second or third harmonic when
 // the fundamental is too weak to measure.
 constexpr int kCentsHarmonics = 3;
+// A faint partial: well above what noise leaves in one probe (about 0.05%).
+constexpr double kFaintShare = 0.001;
 
 // The played note: the estimated fundamental's key, with cents from the measured partial.
 TunerReading PlayedNote(const AppState& state, TunerDetectorState& tuner, const int16_t* frame) {
@@ -99,7 +101,18 @@ TunerReading SoundingTarget(const AppState& state, const TunerDetectorState& tun
     const int rate = 2 * state.half_sampling_hz;
     const double a4 = state.reference_a4_hz;
     double hz = 0;
-    const bool partial = MeasurePitchNearKey(frame, kFrameSamples, rate, target, hz, a4);
+    bool partial = MeasurePitchNearKey(frame, kFrameSamples, rate, target, hz, a4);
+    if (!partial) {
+        // A string's fundamental may fade before its second harmonic, which then gives the pitch,
+        // provided an odd harmonic (the first or third) is still there, however faint: without one
+        // the sound is the octave above.
+        const double target_hz = KeyFrequency(target, a4);
+        double second = 0, odd = 0;
+        partial = MeasurePartialNear(frame, kFrameSamples, rate, 2 * target_hz, second) &&
+                  (MeasurePartialNear(frame, kFrameSamples, rate, target_hz, odd, kFaintShare) ||
+                   MeasurePartialNear(frame, kFrameSamples, rate, 3 * target_hz, odd, kFaintShare));
+        if (partial) hz = second / 2;
+    }
     if (played.key + 1 == target) return {target - 1, partial ? CentsFromKey(hz, target, a4) : played.cents};
     if (!partial) return {};
     const double needed =

@@ -9,7 +9,7 @@
 namespace {
 
 // A candidate within this share of the best periodicity counts as just as periodic.
-constexpr double kNearBest = 0.9;
+constexpr double kNearBest = 0.96;
 constexpr double kSearchCents = 60;
 constexpr double kHighestHz = 4400;  // above C8 with a generous margin
 constexpr int kMaxCandidates = 64;

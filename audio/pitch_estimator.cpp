@@ -46,9 +46,6 @@ constexpr double kNewestPeriods = 8;
 // noise keeps wandering, and a frame that will not settle gives no reading.
 constexpr double kConvergedBins = 0.01;
 constexpr int kMaxFullProbes = 4;
-// Noise puts about 4 / 8192 of its power into any one probe; a quiet partial beside a loud chord
-// still holds a few percent.
-constexpr double kMinPowerShare = 0.01;
 
 const std::array<double, kTableSize>& Window() {
     static const std::array<double, kTableSize> table = [] {
@@ -119,7 +116,8 @@ int LargestPowerOfTwoUpTo(int n) {
 
 }  // namespace
 
-bool MeasurePartialNear(const int16_t* frame, int frame_samples, int sample_rate, double near_hz, double& hz) {
+bool MeasurePartialNear(const int16_t* frame, int frame_samples, int sample_rate, double near_hz, double& hz,
+                        double min_share) {
     if (frame == nullptr || frame_samples <= 0 || sample_rate <= 0 || !(near_hz > 0)) return false;
     const double span = std::pow(2.0, kPitchSearchCents / 1200);
     if (near_hz * span > kHighestFraction * sample_rate) return false;
@@ -149,7 +147,7 @@ bool MeasurePartialNear(const int16_t* frame, int frame_samples, int sample_rate
         if (step_bins < kConvergedBins) break;
         if (++full_probes == kMaxFullProbes) return false;
     }
-    if (probe.share < kMinPowerShare) return false;
+    if (probe.share < min_share) return false;
     hz = omega * sample_rate / (2 * kPi);
     return true;
 }

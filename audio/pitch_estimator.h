@@ -11,6 +11,9 @@
 
 constexpr int kNoCentsReading = -100;     // what the tuner shows when it has no deviation to show
 constexpr double kPitchSearchCents = 60;  // how far from the key a partial may lie and still be measured
+// Noise puts about 4 / 8192 of its power into any one probe; a quiet partial beside a loud chord
+// still holds a few percent.
+constexpr double kMinPowerShare = 0.01;
 
 // Frequency in Hz of the strongest partial within +-kPitchSearchCents of near_hz in the newest audio
 // of `frame` (frame_samples int16 samples, oldest first, taken at sample_rate Hz). The partial is
@@ -19,11 +22,12 @@ constexpr double kPitchSearchCents = 60;  // how far from the key a partial may 
 // the whole frame below about F2, where 0.1 s holds fewer than eight periods; white noise 20 dB
 // down then costs about a cent at most. A second partial within about a semitone may spoil or
 // prevent the reading; partials a fifth or more apart are each measured on their own from A1 up.
-// False, leaving hz alone, when no partial there holds at least 1% of the measured power
+// False, leaving hz alone, when no partial there holds at least min_share of the measured power
 // (silence, noise, a tone elsewhere), when near_hz lies too close to half the sample rate, or when
 // the frame holds fewer than about five periods of it. No allocation; costs about three windowed
 // passes over the measured samples.
-bool MeasurePartialNear(const int16_t* frame, int frame_samples, int sample_rate, double near_hz, double& hz);
+bool MeasurePartialNear(const int16_t* frame, int frame_samples, int sample_rate, double near_hz, double& hz,
+                        double min_share = kMinPowerShare);
 
 // MeasurePartialNear at the frequency of key 1..88; false for any other key.
 bool MeasurePitchNearKey(const int16_t* frame, int frame_samples, int sample_rate, int key, double& hz,
