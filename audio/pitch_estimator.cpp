@@ -46,6 +46,8 @@ constexpr double kNewestPeriods = 8;
 // noise keeps wandering, and a frame that will not settle gives no reading.
 constexpr double kConvergedBins = 0.01;
 constexpr int kMaxFullProbes = 4;
+// A partial up to 60 cents from the probe keeps at least a third of its share in the first probe.
+constexpr double kHopelessShare = 0.2;
 
 const std::array<double, kTableSize>& Window() {
     static const std::array<double, kTableSize> table = [] {
@@ -138,6 +140,9 @@ bool MeasurePartialNear(const int16_t* frame, int frame_samples, int sample_rate
         // Every window ends with the newest sample, where the note decision looks too.
         if (!ProbeAt(frame + frame_samples - length, length, omega, probe)) return false;
         if (probe.omega < lowest || probe.omega > highest) return false;
+        // A partial far too weak already cannot grow enough to count on a longer window or a probe
+        // nearer to it, which would cost several more passes.
+        if (probe.share < kHopelessShare * min_share) return false;
         double step_bins = std::fabs(probe.omega - omega) * length / (2 * kPi);
         omega = probe.omega;
         if (length < full) {

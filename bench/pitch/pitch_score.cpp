@@ -1,6 +1,8 @@
 // harmolab_pitch_score: the tuner's accuracy on a corpus of notes with known pitch. Every case runs
-// through the same offline path as harmolab_analyze --mode tuner; the table counts, per family,
-// the notes named right, octave and fifth errors, notes without a reading and the cents error.
+// through the same offline path as harmolab_analyze --mode tuner; a note's reading is the note shown
+// most often on its counted frames. The table counts, per family, the notes read right, octave and
+// fifth errors, notes without a reading, the share of counted frames naming the note, and the cents
+// error on the frames that name it.
 //
 // usage: harmolab_pitch_score [--errors] [CORPUS_DIR]
 // CORPUS_DIR holds the rendered instrument notes and manifest.tsv of make_corpus.py; the synthetic
@@ -240,6 +242,7 @@ struct FamilyScore {
     int cases = 0, correct = 0, octave = 0, fifth = 0, other = 0, none = 0;
     int noise_frames = 0, noisy_notes = 0;  // silence and noise: frames with a note
     int silent = 0;                         // pitched cases that never sounded once settled
+    long frames = 0, frames_right = 0;      // counted frames, and those naming the played note
     std::vector<double> cents_errors;
     int strings = 0;
     double string_share_sum = 0, string_share_min = 1;
@@ -265,6 +268,8 @@ void ScoreCase(const Case& c, FamilyScore& s, bool list_errors) {
     std::map<int, int> votes;
     for (size_t b = 0; b < rows.size() && b < counted.size(); ++b) {
         if (!counted[b]) continue;
+        ++s.frames;
+        s.frames_right += rows[b].detected_note == c.key;
         if (rows[b].detected_note != 0) ++votes[rows[b].detected_note];
         if (rows[b].detected_note == c.key && !std::isnan(c.cents) && rows[b].cents_offset != -100) {
             s.cents_errors.push_back(std::fabs(rows[b].cents_offset - c.cents));
@@ -310,14 +315,15 @@ void ScoreCase(const Case& c, FamilyScore& s, bool list_errors) {
 }
 
 void PrintTable(const std::vector<std::string>& order, const std::map<std::string, FamilyScore>& scores) {
-    std::printf("| family | notes | correct | octave | fifth | other | none | cents median | cents p90 |\n");
-    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf(
+        "| family | notes | correct | octave | fifth | other | none | frames right | cents median | cents p90 |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     FamilyScore all;
     for (const std::string& family : order) {
         const FamilyScore& s = scores.at(family);
         if (s.cases == 0) continue;
         all.cases += s.cases, all.correct += s.correct, all.octave += s.octave, all.fifth += s.fifth;
-        all.other += s.other, all.none += s.none;
+        all.other += s.other, all.none += s.none, all.frames += s.frames, all.frames_right += s.frames_right;
         std::string cents = s.cents_errors.empty() ? "| - | - |" : "";
         if (cents.empty()) {
             char text[64];
@@ -325,11 +331,13 @@ void PrintTable(const std::vector<std::string>& order, const std::map<std::strin
                           Percentile(s.cents_errors, 0.9));
             cents = text;
         }
-        std::printf("| %s | %d | %.1f %% | %d | %d | %d | %d %s\n", family.c_str(), s.cases,
-                    100.0 * s.correct / s.cases, s.octave, s.fifth, s.other, s.none, cents.c_str());
+        std::printf("| %s | %d | %.1f %% | %d | %d | %d | %d | %.1f %% %s\n", family.c_str(), s.cases,
+                    100.0 * s.correct / s.cases, s.octave, s.fifth, s.other, s.none,
+                    100.0 * s.frames_right / std::max(1L, s.frames), cents.c_str());
     }
-    std::printf("| **all pitched** | %d | **%.1f %%** | %d | %d | %d | %d | | |\n", all.cases,
-                100.0 * all.correct / std::max(1, all.cases), all.octave, all.fifth, all.other, all.none);
+    std::printf("| **all pitched** | %d | **%.1f %%** | %d | %d | %d | %d | %.1f %% | | |\n", all.cases,
+                100.0 * all.correct / std::max(1, all.cases), all.octave, all.fifth, all.other, all.none,
+                100.0 * all.frames_right / std::max(1L, all.frames));
     for (const std::string& family : order) {
         const FamilyScore& s = scores.at(family);
         if (s.noise_frames) {
