@@ -14,3 +14,7 @@ double KeyFrequency(int key, double a4_hz) {
 double KeyTableFrequency(int key, int a4_hz) {
     return std::round(KeyFrequency(key, a4_hz) * 10000.0) / 10000.0;
 }
+
+int ShownKeyFrequency(int key, int a4_hz) {
+    return static_cast<int>(KeyTableFrequency(key, a4_hz));
+}

@@ -17,4 +17,7 @@ double KeyFrequency(int key, double a4_hz = kStandardA4Hz);
 // (27.5, 261.6256, 440 and 4186.009 with A4 = 440).
 double KeyTableFrequency(int key, int a4_hz);
 
+// The frequency readout of key 1..88: KeyTableFrequency in whole hertz, truncated (440, 27, 261).
+int ShownKeyFrequency(int key, int a4_hz);
+
 #endif

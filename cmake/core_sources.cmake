@@ -13,6 +13,7 @@ set(HARMOLAB_CORE_SOURCES
     audio/analysis_tables.cpp
     audio/capture_engine.cpp
     audio/detectors.cpp
+    audio/tuner_detector.cpp
     audio/fundamental_estimator.cpp
     audio/key_frequency.cpp
     audio/note_names.cpp
