@@ -48,7 +48,6 @@ struct DialogHandles {
     HWND__* sine_wave = nullptr;
     HWND__* vocal_canceler = nullptr;
     Shared<HWND__*> wave_view{nullptr};
-    Shared<void*> wave_view_thread{nullptr};
 };
 
 struct AppState {
@@ -56,7 +55,7 @@ struct AppState {
     int launch_mode = kLaunchAllTools;
     Shared<int> current_tool{kToolSpectrum};
     int screen_size = 0;
-    int power_on = 0;
+    Shared<int> power_on{0};
     Shared<int> paused{0};
     int plot_mode = 0;  // bit 0 note mode, bit 1 oscilloscope
     int zoom_level = 1;

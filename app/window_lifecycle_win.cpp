@@ -117,6 +117,8 @@ void OnDestroy(HWND window) {
     StopCancelerWorker();
     if (app.capture_running) StopCapture();
     StopTickTimer();
+    // The Wave View's thread is joined before anything it reads goes away.
+    CloseWaveView();
     DebugLine("Destroy 2\r\n");
     FreeClickSounds();
     DebugLine("Destroy 3\r\n");

@@ -9,6 +9,7 @@ set(HARMOLAB_CORE_SOURCES
     app/text_number.cpp
     app/utf8_file.cpp
     app/window_layout.cpp
+    app/worker.cpp
     audio/analysis_log.cpp
     audio/analysis_tables.cpp
     audio/capture_engine.cpp

@@ -212,7 +212,7 @@ bool OpenWaveStream(const std::string& path, WaveSource& source, bool headerOnly
         return false;
     }
     // The whole file's length, however much of it is already buffered.
-    file_duration = DurationOfData(opened.totalBytes, opened.sampleRate, opened.channels, opened.bitsPerSample);
+    file_duration = DataMilliseconds(opened.totalBytes, opened.sampleRate, opened.channels, opened.bitsPerSample);
     ResetWaveSource(source);
     source = opened;
     return true;
@@ -256,18 +256,15 @@ std::uint32_t ReadWaveAt(WaveSource& source, std::int64_t fileOffset, std::uint8
     return static_cast<std::uint32_t>(std::fread(dest, 1, wanted, source.file));
 }
 
-FileDuration DurationOfData(std::uint32_t bytes, int rate, int channels, int bits) {
-    FileDuration duration;
+std::int64_t DataMilliseconds(std::uint32_t bytes, int rate, int channels, int bits) {
     const std::int64_t byteRate = std::int64_t{rate} * channels * bits / 8;
-    if (byteRate <= 0) return duration;
+    if (byteRate <= 0) return 0;
     // Whole milliseconds in integers: a float quotient of 0.3 s can truncate to 299 ms.
-    const std::uint64_t totalMs = std::uint64_t{bytes} * 1000 / static_cast<std::uint64_t>(byteRate);
-    const std::uint64_t totalSeconds = totalMs / 1000;
-    duration.milliseconds = static_cast<int>(totalMs % 1000);
-    duration.seconds = static_cast<int>(totalSeconds % 60);
-    duration.minutes = static_cast<int>(totalSeconds / 60 % 60);
-    duration.hours = static_cast<int>(totalSeconds / 3600);
-    return duration;
+    return std::int64_t{bytes} * 1000 / byteRate;
+}
+
+FileDuration DurationOfData(std::uint32_t bytes, int rate, int channels, int bits) {
+    return SplitMilliseconds(DataMilliseconds(bytes, rate, channels, bits));
 }
 
 void PatchWaveHeader(std::uint32_t rate, std::uint16_t channels, std::uint16_t bits, std::uint32_t dataBytes) {

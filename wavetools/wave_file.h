@@ -51,8 +51,9 @@ bool SeekWaveStream(WaveSource& source, std::uint32_t position);
 // offset lies outside the data. Leaves the counters alone (for the Wave View and the canceler).
 std::uint32_t ReadWaveAt(WaveSource& source, std::int64_t fileOffset, std::uint8_t* dest, std::uint32_t destBytes);
 
-// The length of `bytes` sample bytes in the given format, truncated to the millisecond; all
-// zero for a format without a byte rate.
+// The length of `bytes` sample bytes in the given format, truncated to the millisecond; zero for
+// a format without a byte rate. DurationOfData splits it.
+std::int64_t DataMilliseconds(std::uint32_t bytes, int rate, int channels, int bits);
 FileDuration DurationOfData(std::uint32_t bytes, int rate, int channels, int bits);
 
 // The header that the tone and canceler writers patch and write; it keeps whatever the last

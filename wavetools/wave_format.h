@@ -3,6 +3,9 @@
 #ifndef HARMOLAB_WAVETOOLS_WAVE_FORMAT_H
 #define HARMOLAB_WAVETOOLS_WAVE_FORMAT_H
 
+#include <atomic>
+#include <cstdint>
+
 struct SharedOutputFormat {
     int rate = 0;                // samples per second
     int channels_minus_one = 0;  // 0 mono, 1 stereo
@@ -19,7 +22,11 @@ struct FileDuration {
     int milliseconds = 0;  // 0..999
 };
 
-// Set by every successful stream open.
-extern FileDuration file_duration;
+// The length in milliseconds of the file last opened as a stream, set by every successful open.
+// Atomic: the Wave View's thread reads it while the main thread may open another stream.
+extern std::atomic<std::int64_t> file_duration;
+
+// A length in milliseconds split into hours, minutes, seconds and milliseconds.
+FileDuration SplitMilliseconds(std::int64_t milliseconds);
 
 #endif

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "app/dialog_win.h"
 #include "app/menu_marks_win.h"
 #include "app/text_win.h"
+#include "app/worker.h"
 #include "resources/resource_ids.h"
 #include "wavetools/file_choosers_win.h"
 #include "wavetools/wave_file.h"
@@ -23,14 +25,10 @@
 namespace {
 
 constexpr wchar_t kClassName[] = L"WaveView";
-constexpr DWORD kCloseWaitMs = 3000;
+constexpr std::chrono::milliseconds kCloseWait{3000};
 
-// Handed from the starter to the thread, which frees it at once.
-struct StartRecord {
-    HINSTANCE instance;
-    HWND owner;
-    std::string path;
-};
+// The view's thread: its own message loop, ended by closing the window.
+Worker view_thread;
 
 // The view's state. Only the Wave View thread touches it, and only one view exists at a time.
 struct ViewState {
@@ -102,7 +100,7 @@ void OnCreate(HWND window, const CREATESTRUCTW* create) {
     state.view = MakeWaveView(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CYMENU),
                               GetSystemMetrics(SM_CYCAPTION));
     state.file = FileOfStream();
-    state.length = file_duration;
+    state.length = SplitMilliseconds(file_duration);
     HDC dc = GetDC(window);
     state.backing = CreateCompatibleBitmap(dc, std::max(1, state.view.screenW), std::max(1, state.view.screenH));
     ReleaseDC(window, dc);
@@ -223,7 +221,7 @@ void OpenAnotherFile(HWND window) {
         return;
     }
     state.file = FileOfStream();
-    state.length = file_duration;
+    state.length = SplitMilliseconds(file_duration);
     state.view.analyzePer = std::min(state.view.analyzePer, MaxAnalyzePer(state.view, state.file));
     LoadScreen(window);
     SetTitle(window);
@@ -344,13 +342,7 @@ LRESULT CALLBACK WaveViewProc(HWND window, UINT message, WPARAM wparam, LPARAM l
     }
 }
 
-DWORD WINAPI WaveViewThread(LPVOID parameter) {
-    StartRecord* record = static_cast<StartRecord*>(parameter);
-    const HINSTANCE instance = record->instance;
-    const HWND owner = record->owner;
-    const std::string path = record->path;
-    delete record;
-
+void RunWaveView(HINSTANCE instance, HWND owner, const std::string& path) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -366,12 +358,11 @@ DWORD WINAPI WaveViewThread(LPVOID parameter) {
         0, kClassName, L"WaveView", WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
         CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, owner, nullptr, instance, const_cast<std::string*>(&path));
     if (!window) {
-        const DWORD error = GetLastError();
         app.dialogs.wave_view = nullptr;
         CloseSourceFile(stream_source);
         ReleaseSourceBuffer(stream_source);
         SetCheckMark(IDM_WAVE_VIEW, false);
-        return error;
+        return;
     }
     UpdateWindow(window);
     MSG message;
@@ -380,46 +371,32 @@ DWORD WINAPI WaveViewThread(LPVOID parameter) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    return 0;
 }
 
 }  // namespace
 
 bool StartWaveView(const std::string& path) {
-    StartRecord* record = new StartRecord{app.instance, app.main_window, path};
-    DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 0, WaveViewThread, record, 0, &id);
-    if (!thread) {
-        delete record;
+    const HINSTANCE instance = app.instance;
+    const HWND owner = app.main_window;
+    if (!view_thread.Start([instance, owner, path](Worker&) { RunWaveView(instance, owner, path); })) {
         CloseSourceFile(stream_source);
         ReleaseSourceBuffer(stream_source);
         return false;
     }
-    app.dialogs.wave_view_thread = thread;
     return true;
 }
 
 bool WaveViewStarting() {
-    HANDLE thread = app.dialogs.wave_view_thread.load();
-    if (!thread) return false;
-    if (app.dialogs.wave_view.load() == nullptr && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT) return true;
-    if (app.dialogs.wave_view.load() != nullptr) return false;
-    // The thread has ended (its window was closed): forget it.
-    CloseHandle(thread);
-    app.dialogs.wave_view_thread = nullptr;
-    return false;
+    return view_thread.Running() && app.dialogs.wave_view.load() == nullptr;
 }
 
 void CloseWaveView() {
+    view_thread.RequestStop();
+    // WM_CLOSE destroys the window on its own thread, where its WM_DESTROY closes the stream and
+    // ends the loop.
     HWND window = app.dialogs.wave_view.load();
-    // WM_CLOSE destroys the window on its own thread, where its WM_DESTROY closes the stream.
     if (window) SendMessageW(window, WM_CLOSE, 0, 0);
-    HANDLE thread = app.dialogs.wave_view_thread.load();
-    if (thread) {
-        WaitForSingleObject(thread, kCloseWaitMs);
-        CloseHandle(thread);
-        app.dialogs.wave_view_thread = nullptr;
-    }
+    view_thread.Join(kCloseWait);
 }
 
 void RepeatWaveViewKeys() {

@@ -6,9 +6,8 @@
 #include <string>
 
 // Main thread. Starts the window's thread on the file that OpenWaveStream (header only) has just
-// opened into stream_source; the thread handle goes to app.dialogs.wave_view_thread and the
-// window stores its handle in app.dialogs.wave_view once it exists. False when the thread could
-// not be started (the stream is then closed).
+// opened into stream_source; the window stores its handle in app.dialogs.wave_view once it
+// exists. False when the thread could not be started (the stream is then closed).
 bool StartWaveView(const std::string& path);
 
 // Main thread. True while a started thread has not made its window yet (a second start must wait).
