@@ -6,9 +6,12 @@
 std::FILE* OpenFileUtf8(const std::string& path, const char* mode) {
 #ifdef _WIN32
     // The narrow fopen reads the path in the system code page; go through the wide form instead.
-    std::filesystem::path wide = std::filesystem::u8path(path);
     std::wstring wide_mode(mode, mode + std::char_traits<char>::length(mode));
-    return _wfopen(wide.c_str(), wide_mode.c_str());
+    try {
+        return _wfopen(std::filesystem::u8path(path).c_str(), wide_mode.c_str());
+    } catch (...) {
+        return nullptr;  // not valid UTF-8
+    }
 #else
     return std::fopen(path.c_str(), mode);
 #endif

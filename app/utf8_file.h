@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-// fopen with a UTF-8 path; null when the file can't be opened.
+// fopen with a UTF-8 path; null when the file can't be opened or the path isn't UTF-8.
 std::FILE* OpenFileUtf8(const std::string& path, const char* mode);
 
 #endif

@@ -48,6 +48,12 @@ public:
 using SampleAllocator = std::function<std::unique_ptr<int16_t[]>(int samples)>;
 std::unique_ptr<int16_t[]> AllocateSamples(int samples);
 
+// For captures whose notifications never queue up: there is never a backlog to drop.
+class NoBacklog : public PendingNotifications {
+public:
+    bool Next(int&) override { return false; }
+};
+
 // The flags the capture shares with the rest of the program.
 struct CaptureFlags {
     Shared<int>& running;  // device open and buffers circulating

@@ -25,38 +25,7 @@ public:
     void Close() override {}
 };
 
-class NoBacklog : public PendingNotifications {
-public:
-    bool Next(int&) override { return false; }
-};
-
-int SampleAt(const uint8_t* p, int bits) {
-    switch (bits) {
-        case 8: return (static_cast<int>(p[0]) - 128) * 256;
-        case 16: return static_cast<int16_t>(p[0] | (p[1] << 8));
-        case 24: return static_cast<int16_t>(p[1] | (p[2] << 8));
-        default: return static_cast<int16_t>(p[2] | (p[3] << 8));
-    }
-}
-
 }  // namespace
-
-std::vector<int16_t> MonoSamples(const uint8_t* data, size_t bytes, int channels, int bits_per_sample) {
-    std::vector<int16_t> mono;
-    if (channels < 1 ||
-        (bits_per_sample != 8 && bits_per_sample != 16 && bits_per_sample != 24 && bits_per_sample != 32)) {
-        return mono;
-    }
-    size_t sample_bytes = static_cast<size_t>(bits_per_sample / 8);
-    size_t frame_bytes = sample_bytes * static_cast<size_t>(channels);
-    mono.reserve(bytes / frame_bytes);
-    for (size_t at = 0; at + frame_bytes <= bytes; at += frame_bytes) {
-        long sum = 0;
-        for (int c = 0; c < channels; ++c) sum += SampleAt(data + at + c * sample_bytes, bits_per_sample);
-        mono.push_back(static_cast<int16_t>(sum / channels));
-    }
-    return mono;
-}
 
 void AnalyseRecording(const std::vector<int16_t>& mono, int sample_rate, const OfflineOptions& options,
                       const std::function<void(const OfflineRow&)>& row) {

@@ -25,10 +25,6 @@ struct OfflineRow {
     int cents_offset;  // -100 none
 };
 
-// Interleaved PCM (8-bit unsigned or 16/24/32-bit signed little-endian) to mono 16-bit by
-// averaging the channels.
-std::vector<int16_t> MonoSamples(const uint8_t* data, size_t bytes, int channels, int bits_per_sample);
-
 // Runs the chosen detector once per 1024-sample buffer of the recording.
 void AnalyseRecording(const std::vector<int16_t>& mono, int sample_rate, const OfflineOptions& options,
                       const std::function<void(const OfflineRow&)>& row);

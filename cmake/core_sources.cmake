@@ -36,7 +36,9 @@ set(HARMOLAB_CORE_SOURCES
     wavetools/tone.cpp
     wavetools/vocal_canceler.cpp
     wavetools/wave_format.cpp
+    wavetools/pcm.cpp
     wavetools/wave_file.cpp
+    wavetools/wave_writer.cpp
     wavetools/wave_source.cpp
     wavetools/wave_view.cpp
     audio/sine_transform.cpp

@@ -8,6 +8,7 @@
 
 #include "display/metronome_tables.h"
 #include "wavetools/playback_engine.h"
+#include "wavetools/pcm.h"
 #include "wavetools/wave_file.h"
 #include "wavetools/wave_format.h"
 
@@ -123,25 +124,6 @@ void FirstStep(AppState& state, MetronomeOutput& output) {
     state.mid_swing = 0;
 }
 
-// One 16-bit sample of a frame's channel from raw PCM of 8 (unsigned), 16, 24 or 32 bits.
-int SampleAt(const std::uint8_t* frame, int channel, int bits) {
-    const int bytes = bits / 8;
-    const std::uint8_t* p = frame + channel * bytes;
-    switch (bits) {
-        case 8: return (static_cast<int>(p[0]) - 128) * 256;
-        case 16: return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
-        default:
-            // The two most significant bytes of 24 and 32-bit samples.
-            return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[bytes - 2] | (p[bytes - 1] << 8)));
-    }
-}
-
-void PutSample(std::uint8_t* out, int value) {
-    const auto v = static_cast<std::uint16_t>(static_cast<std::int16_t>(std::clamp(value, -32768, 32767)));
-    out[0] = static_cast<std::uint8_t>(v & 0xFF);
-    out[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
 std::string InFolder(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
     const char last = folder.back();
@@ -190,37 +172,22 @@ bool ConvertToClickFormat(WaveSource& sound) {
     if (sound.sampleRate == ClickRate && sound.bitsPerSample == ClickBits && sound.channels == ClickChannels) {
         return true;
     }
-    const int bits = sound.bitsPerSample;
-    const int channels = sound.channels;
-    const int rate = sound.sampleRate;
-    if (!sound.buffer || rate <= 0 || (channels != 1 && channels != 2) ||
-        (bits != 8 && bits != 16 && bits != 24 && bits != 32)) {
-        return false;
-    }
-    const std::uint32_t frame_bytes = static_cast<std::uint32_t>(channels * bits / 8);
-    const std::uint64_t frames_in = std::min(sound.bytesToQueue, sound.bufferBytes) / frame_bytes;
-    if (frames_in == 0) return false;
-    const std::uint32_t out_frame_bytes = ClickChannels * ClickBits / 8;
-    std::uint64_t frames_out = frames_in * ClickRate / static_cast<std::uint64_t>(rate);
-    frames_out = std::clamp<std::uint64_t>(frames_out, 1, ClickRingBytes / out_frame_bytes);
-
+    const PcmFormat format{sound.sampleRate, sound.channels, sound.bitsPerSample};
+    if (!sound.buffer || format.rate <= 0 || PcmFrameBytes(format) == 0) return false;
+    // No more input than one ring's worth of output needs.
+    const std::uint64_t framesWanted = std::uint64_t{ClickRingBytes} / 4 * std::uint64_t(format.rate) / ClickRate + 2;
+    const std::uint64_t inputBytes =
+        std::min<std::uint64_t>(std::min(sound.bytesToQueue, sound.bufferBytes), framesWanted * PcmFrameBytes(format));
+    const std::vector<std::int16_t> samples =
+        ConvertPcm16(sound.buffer, static_cast<std::size_t>(inputBytes), format, ClickRate, ClickChannels);
+    if (samples.empty()) return false;
+    const std::size_t bytes = std::min<std::size_t>(samples.size() * sizeof(std::int16_t), ClickRingBytes);
     WaveSource converted;
-    if (!AllocateSourceBuffer(converted, static_cast<std::uint32_t>(frames_out * out_frame_bytes))) return false;
-    const double step = static_cast<double>(rate) / ClickRate;
-    for (std::uint64_t i = 0; i < frames_out; ++i) {
-        const double position = static_cast<double>(i) * step;
-        const auto a = std::min(static_cast<std::uint64_t>(position), frames_in - 1);
-        const std::uint64_t b = std::min(a + 1, frames_in - 1);
-        const double fraction = position - static_cast<double>(a);
-        const std::uint8_t* frame_a = sound.buffer + a * frame_bytes;
-        const std::uint8_t* frame_b = sound.buffer + b * frame_bytes;
-        std::uint8_t* out = converted.buffer + i * out_frame_bytes;
-        for (int c = 0; c < ClickChannels; ++c) {
-            const int source_channel = channels == 1 ? 0 : c;
-            const double left = SampleAt(frame_a, source_channel, bits);
-            const double right = SampleAt(frame_b, source_channel, bits);
-            PutSample(out + c * 2, static_cast<int>(std::lround(left + (right - left) * fraction)));
-        }
+    if (!AllocateSourceBuffer(converted, static_cast<std::uint32_t>(bytes))) return false;
+    for (std::size_t i = 0; i < bytes / 2; ++i) {
+        const auto v = static_cast<std::uint16_t>(samples[i]);
+        converted.buffer[2 * i] = static_cast<std::uint8_t>(v & 0xFF);
+        converted.buffer[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
     }
     converted.bytesToQueue = converted.bufferBytes;
     converted.sampleRate = ClickRate;

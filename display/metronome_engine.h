@@ -54,7 +54,7 @@ bool MetronomeStep(AppState& state, MetronomeOutput& output);
 // Click sounds.
 
 // Turns a loaded sound of any format that LoadWaveFile accepts (8, 16, 24 or 32 bits, mono or
-// stereo, any rate) into 16-bit 44,100 Hz stereo, the click ring's format, resampling linearly and
+// stereo, any rate) into 16-bit 44,100 Hz stereo, the click ring's format, band-limited (ConvertPcm16), and
 // keeping at most one ring's worth. A sound already in that format is left alone. False (the sound
 // unchanged) when it holds no whole sample frame or the memory isn't there.
 bool ConvertToClickFormat(WaveSource& sound);

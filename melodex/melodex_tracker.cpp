@@ -1,15 +1,6 @@
 // Melodex's capture and frame analysis on the shared capture engine.
 #include "melodex/melodex_tracker.h"
 
-namespace {
-
-class NoBacklog : public PendingNotifications {
-public:
-    bool Next(int&) override { return false; }
-};
-
-}  // namespace
-
 MelodexTracker::MelodexTracker(CaptureDevice& device, Spectra& analysis, SampleAllocator allocate)
     : engine_(
           device, CaptureFlags{running_, never_busy_}, [] {}, std::move(allocate)),

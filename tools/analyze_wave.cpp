@@ -7,6 +7,7 @@
 
 #include "audio/key_frequency.h"
 #include "audio/offline_analysis.h"
+#include "wavetools/pcm.h"
 #include "wavetools/wave_file.h"
 #include "wavetools/wave_source.h"
 
@@ -65,7 +66,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "harmolab_analyze: %s is not a WAV file we can read\n", path.c_str());
         return 1;
     }
-    std::vector<int16_t> mono = MonoSamples(source.buffer, source.bytesToQueue, source.channels, source.bitsPerSample);
+    std::vector<int16_t> mono =
+        DecodePcmMono16(source.buffer, source.bytesToQueue, {source.sampleRate, source.channels, source.bitsPerSample});
     int rate = source.sampleRate;
     ResetWaveSource(source);
     if (rate < 8000 || rate > 44100) {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "display/metronome_engine.h"
-#include "wavetools/wave_file.h"
+#include "wavetools/tone.h"
 
 namespace {
 

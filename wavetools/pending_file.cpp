@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "wavetools/wave_file.h"
+#include "app/utf8_file.h"
 
 namespace fs = std::filesystem;
 
@@ -24,7 +24,7 @@ bool ToPath(const std::string& utf8, fs::path& path) {
 }
 
 bool Exists(const std::string& path) {
-    std::FILE* file = OpenBinaryFile(path, "rb");
+    std::FILE* file = OpenFileUtf8(path, "rb");
     if (file) std::fclose(file);
     return file != nullptr;
 }
@@ -44,7 +44,7 @@ bool PendingFile::Create(const std::string& finalPath) {
     for (int n = 0; n < kMaxTemporaryNames; ++n) {
         const std::string name = finalPath + (n ? "." + std::to_string(n) : std::string()) + ".tmp";
         if (Exists(name)) continue;  // someone else's file: leave it alone
-        file_ = OpenBinaryFile(name, "wb");
+        file_ = OpenFileUtf8(name, "wb");
         if (!file_) return false;
         temporary_ = name;
         final_ = finalPath;

@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "wavetools/wave_file.h"
+#include "wavetools/wave_source.h"
+#include "wavetools/wave_writer.h"
 
 namespace {
 
@@ -93,4 +94,13 @@ std::int64_t ToneLengthFromFields(std::uint32_t seconds, std::uint32_t milliseco
 
 int ConfirmedToneLength(std::int64_t ms) {
     return (ms >= kMinToneLengthMs && ms <= kMaxToneLengthMs) ? static_cast<int>(ms) : kDefaultToneMs;
+}
+
+bool WriteToneWave(const std::string& path, const std::uint8_t* samples, std::uint32_t byteCount, int lengthMs,
+                   bool stereo) {
+    if (lengthMs < MinToneMs) return false;
+    const std::uint16_t channels = stereo ? 2 : 1;
+    const std::uint32_t frameBytes = 2u * channels;
+    // A trailing part of a frame is not a sample; a data chunk of whole frames is never odd-sized.
+    return WriteWaveFile(path, ToneRate, channels, 16, samples, byteCount - byteCount % frameBytes);
 }

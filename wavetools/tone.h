@@ -4,10 +4,15 @@
 #define HARMOLAB_WAVETOOLS_TONE_H
 
 #include <cstdint>
+#include <string>
 
 #include "wavetools/wave_source.h"
 
 enum ToneWave : int { kToneSquare = 0, kToneSine = 1 };
+
+// Test tones are 16-bit at this rate; shorter than MinToneMs they are not stored.
+constexpr int ToneRate = 44100;
+constexpr int MinToneMs = 10;
 
 // Peak sample values the amplitude slider offers; a stored amplitude outside them (0 when the
 // settings file has none) plays at half scale.
@@ -53,5 +58,11 @@ std::uint32_t MakeTone(const ToneShape& shape, WaveSource& tone);
 std::int64_t ToneLengthFromFields(std::uint32_t seconds, std::uint32_t milliseconds);
 // The length kept when the dialog is confirmed.
 int ConfirmedToneLength(std::int64_t ms);
+
+// Stores a generated tone (16-bit samples, interleaved left/right when stereo) of lengthMs
+// milliseconds as a WAV file; only whole sample frames of byteCount are written. False for a
+// tone shorter than MinToneMs, a file that cannot be created or a write that fails.
+bool WriteToneWave(const std::string& path, const std::uint8_t* samples, std::uint32_t byteCount, int lengthMs,
+                   bool stereo);
 
 #endif

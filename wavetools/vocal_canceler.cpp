@@ -8,6 +8,7 @@
 
 #include "wavetools/pending_file.h"
 #include "wavetools/wave_file.h"
+#include "wavetools/wave_writer.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ struct Output {
     }
     // Rewrites the header for what was written and puts the file in place.
     int Finish(std::uint32_t rate, std::uint16_t channels, CancelerView& view) {
-        const auto header = CancelerHeader(rate, channels, total);
+        const auto header = MakeWaveHeader(rate, channels, 16, total);
         if (std::fseek(file.file(), 0, SEEK_SET) != 0 ||
             std::fwrite(header.data(), 1, header.size(), file.file()) != header.size()) {
             return Fail(view, kWriteFileError);
@@ -282,32 +283,6 @@ std::uint32_t MsToFrameBytes(std::int64_t ms, int rate, int bits, int channels) 
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(bytes, 0xFFFFFFFFu));
 }
 
-std::array<std::uint8_t, 44> CancelerHeader(std::uint32_t rate, std::uint16_t channels, std::uint32_t dataBytes) {
-    std::array<std::uint8_t, 44> h{};
-    auto text = [&h](std::size_t at, const char* id) {
-        for (std::size_t i = 0; i < 4; ++i) h[at + i] = static_cast<std::uint8_t>(id[i]);
-    };
-    auto le = [&h](std::size_t at, std::uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            h[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
-    };
-    const std::uint32_t align = channels * 2u;
-    text(0, "RIFF");
-    le(4, dataBytes + 36, 4);
-    text(8, "WAVE");
-    text(12, "fmt ");
-    le(16, 16, 4);
-    le(20, 1, 2);
-    le(22, channels, 2);
-    le(24, rate, 4);
-    le(28, rate * align, 4);
-    le(32, align, 2);
-    le(34, 16, 2);
-    text(36, "data");
-    le(40, dataBytes, 4);
-    return h;
-}
-
 bool AskCancelerStop(std::atomic<int>& state) {
     int running = kCancelerRunning;
     return state.compare_exchange_strong(running, kCancelerStopAsked);
@@ -391,7 +366,7 @@ int RunCanceler(CancelerJob& job, CancelerView& view, std::atomic<int>& state, L
     const bool mono = job.settings.mode != kCancelWithInst;
     const auto channels = static_cast<std::uint16_t>(mono ? 1 : job.original.channels);
     // The header is rewritten at the end; until then it says 0 bytes.
-    const auto placeholder = CancelerHeader(rate, channels, 0);
+    const auto placeholder = MakeWaveHeader(rate, channels, 16, 0);
     if (result == kCancelDone &&
         std::fwrite(placeholder.data(), 1, placeholder.size(), out.file.file()) != placeholder.size()) {
         result = Fail(view, kWriteFileError);

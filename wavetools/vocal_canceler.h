@@ -73,9 +73,6 @@ bool IsSoundBlock(const std::uint8_t* block, std::uint32_t bytes);
 // trunc(ms / 1000 x rate) whole frames as bytes; 0 for negative ms.
 std::uint32_t MsToFrameBytes(std::int64_t ms, int rate, int bits, int channels);
 
-// A 44-byte PCM header for `dataBytes` of 16-bit samples.
-std::array<std::uint8_t, 44> CancelerHeader(std::uint32_t rate, std::uint16_t channels, std::uint32_t dataBytes);
-
 struct CancelerSettings {
     int mode = kCancelKaraoke;
     int range_ms = DefaultSearchRangeMs;  // alignment search length, signed

@@ -1,27 +1,10 @@
-// WAV readers and writers on buffered standard I/O, fields assembled byte by byte.
+// The WAV reader on buffered standard I/O, fields assembled byte by byte.
 #include "wavetools/wave_file.h"
 
 #include <algorithm>
 #include <cstring>
 
-#ifdef _WIN32
-#include <filesystem>
-#endif
-
-// clang-format off
-std::array<std::uint8_t, WaveHeaderBytes> WaveHeaderImage = {
-    'R', 'I', 'F', 'F',  0, 0, 0, 0,  // RIFF size
-    'W', 'A', 'V', 'E',
-    'f', 'm', 't', ' ',  16, 0, 0, 0,  // format chunk size
-    1, 0,                // PCM
-    0, 0,                // channels
-    0, 0, 0, 0,          // sample rate
-    0, 0, 0, 0,          // byte rate
-    0, 0,                // block align
-    8, 0,                // bits per sample
-    'd', 'a', 't', 'a',  0, 0, 0, 0,  // data size
-};
-// clang-format on
+#include "app/utf8_file.h"
 
 namespace {
 
@@ -40,16 +23,6 @@ std::uint16_t Le16(const std::uint8_t* p) {
 std::uint32_t Le32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-void PutLe16(std::size_t at, std::uint32_t value) {
-    WaveHeaderImage[at] = static_cast<std::uint8_t>(value);
-    WaveHeaderImage[at + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void PutLe32(std::size_t at, std::uint32_t value) {
-    PutLe16(at, value & 0xFFFF);
-    PutLe16(at + 2, value >> 16);
 }
 
 bool IsId(const std::uint8_t* p, const char* id) {
@@ -150,22 +123,8 @@ bool ReadLayout(std::FILE* file, bool acceptFormat18, WaveLayout& layout) {
 
 }  // namespace
 
-std::FILE* OpenBinaryFile(const std::string& path, const char* mode) {
-#ifdef _WIN32
-    // Paths are UTF-8; the narrow fopen would read them in the ANSI code page.
-    std::wstring wideMode(mode, mode + std::strlen(mode));
-    try {
-        return _wfopen(std::filesystem::u8path(path).c_str(), wideMode.c_str());
-    } catch (...) {
-        return nullptr;  // not valid UTF-8
-    }
-#else
-    return std::fopen(path.c_str(), mode);
-#endif
-}
-
 bool LoadWaveFile(const std::string& path, WaveSource& source) {
-    std::FILE* file = OpenBinaryFile(path, "rb");
+    std::FILE* file = OpenFileUtf8(path, "rb");
     if (!file) return false;
     WaveLayout layout;
     WaveSource loaded;
@@ -192,7 +151,7 @@ bool LoadWaveFile(const std::string& path, WaveSource& source) {
 
 bool OpenWaveStream(const std::string& path, WaveSource& source, bool headerOnly) {
     WaveSource opened;
-    opened.file = OpenBinaryFile(path, "rb");
+    opened.file = OpenFileUtf8(path, "rb");
     if (!opened.file) return false;
     WaveLayout layout;
     bool ok = ReadLayout(opened.file, true, layout) && AllocateSourceBuffer(opened, StreamBufferBytes);
@@ -254,44 +213,4 @@ std::uint32_t ReadWaveAt(WaveSource& source, std::int64_t fileOffset, std::uint8
     const auto wanted = static_cast<std::uint32_t>(std::min<std::int64_t>(destBytes, dataEnd - fileOffset));
     if (!SeekTo(source.file, fileOffset)) return 0;
     return static_cast<std::uint32_t>(std::fread(dest, 1, wanted, source.file));
-}
-
-std::int64_t DataMilliseconds(std::uint32_t bytes, int rate, int channels, int bits) {
-    const std::int64_t byteRate = std::int64_t{rate} * channels * bits / 8;
-    if (byteRate <= 0) return 0;
-    // Whole milliseconds in integers: a float quotient of 0.3 s can truncate to 299 ms.
-    return std::int64_t{bytes} * 1000 / byteRate;
-}
-
-FileDuration DurationOfData(std::uint32_t bytes, int rate, int channels, int bits) {
-    return SplitMilliseconds(DataMilliseconds(bytes, rate, channels, bits));
-}
-
-void PatchWaveHeader(std::uint32_t rate, std::uint16_t channels, std::uint16_t bits, std::uint32_t dataBytes) {
-    const std::uint32_t blockAlign = std::uint32_t{channels} * bits / 8;
-    // A RIFF size cannot say more than 4 GB; saturate instead of wrapping to a tiny value.
-    PutLe32(4, dataBytes > 0xFFFFFFFFu - 36 ? 0xFFFFFFFFu : dataBytes + 36);
-    PutLe16(22, channels);
-    PutLe32(24, rate);
-    PutLe32(28, rate * blockAlign);
-    PutLe16(32, blockAlign);
-    PutLe16(34, bits);
-    PutLe32(40, dataBytes);
-}
-
-bool WriteToneWave(const std::string& path, const std::uint8_t* samples, std::uint32_t byteCount, int lengthMs,
-                   bool stereo) {
-    if (lengthMs < MinToneMs || (!samples && byteCount > 0)) return false;
-    const std::uint16_t channels = stereo ? 2 : 1;
-    const std::uint32_t frameBytes = 2u * channels;
-    // A trailing part of a frame is not a sample; a data chunk of whole frames is never odd-sized.
-    const std::uint32_t dataBytes = byteCount - byteCount % frameBytes;
-    std::FILE* file = OpenBinaryFile(path, "wb");
-    if (!file) return false;
-    PatchWaveHeader(ToneRate, channels, 16, dataBytes);
-    bool ok = std::fwrite(WaveHeaderImage.data(), 1, WaveHeaderBytes, file) == WaveHeaderBytes;
-    if (ok && dataBytes > 0) ok = std::fwrite(samples, 1, dataBytes, file) == dataBytes;
-    // A full disk may only show when the buffered rest is flushed.
-    if (std::fclose(file) != 0) ok = false;
-    return ok;
 }

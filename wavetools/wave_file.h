@@ -1,4 +1,4 @@
-// Reading and writing uncompressed PCM WAV files (RIFF/WAVE, fields little-endian).
+// Reading uncompressed PCM WAV files (RIFF/WAVE, fields little-endian); wave_writer.h writes them.
 //
 // Accepted files: "RIFF" <size> "WAVE", then a "fmt " chunk of 16 bytes (streams also take 18)
 // with tag 1 (PCM), 1 or 2 channels, 1..1,000,000 Hz and 8, 16, 24 or 32 bits; then chunks up to
@@ -8,16 +8,12 @@
 #ifndef HARMOLAB_WAVETOOLS_WAVE_FILE_H
 #define HARMOLAB_WAVETOOLS_WAVE_FILE_H
 
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 #include "wavetools/wave_format.h"
 #include "wavetools/wave_source.h"
-
-// Opens a file named by a UTF-8 path with a standard I/O mode ("rb", "wb"); null on failure.
-std::FILE* OpenBinaryFile(const std::string& path, const char* mode);
 
 // Reads the whole data chunk into a new buffer of exactly its size. On success the record
 // holds buffer and readPos at the samples, bytesToQueue = their count, bytesInFile 0, the
@@ -50,30 +46,5 @@ bool SeekWaveStream(WaveSource& source, std::uint32_t position);
 // first sample) into dest, stopping at the end of the data chunk; returns the count, 0 when the
 // offset lies outside the data. Leaves the counters alone (for the Wave View and the canceler).
 std::uint32_t ReadWaveAt(WaveSource& source, std::int64_t fileOffset, std::uint8_t* dest, std::uint32_t destBytes);
-
-// The length of `bytes` sample bytes in the given format, truncated to the millisecond; zero for
-// a format without a byte rate. DurationOfData splits it.
-std::int64_t DataMilliseconds(std::uint32_t bytes, int rate, int channels, int bits);
-FileDuration DurationOfData(std::uint32_t bytes, int rate, int channels, int bits);
-
-// The header that the tone and canceler writers patch and write; it keeps whatever the last
-// writer patched.
-constexpr std::size_t WaveHeaderBytes = 44;
-extern std::array<std::uint8_t, WaveHeaderBytes> WaveHeaderImage;
-
-// Patches every variable field of WaveHeaderImage for a PCM file: RIFF size dataBytes + 36,
-// channels, rate, byte rate rate x channels x bits / 8, block align channels x bits / 8, bits,
-// data size.
-void PatchWaveHeader(std::uint32_t rate, std::uint16_t channels, std::uint16_t bits, std::uint32_t dataBytes);
-
-// Test tones are 16-bit at this rate; shorter than MinToneMs they are not stored.
-constexpr int ToneRate = 44100;
-constexpr int MinToneMs = 10;
-
-// Stores a generated tone (16-bit samples, interleaved left/right when stereo) of lengthMs
-// milliseconds as a WAV file; only whole sample frames of byteCount are written. False for a
-// tone shorter than MinToneMs, a file that cannot be created or a write that fails.
-bool WriteToneWave(const std::string& path, const std::uint8_t* samples, std::uint32_t byteCount, int lengthMs,
-                   bool stereo);
 
 #endif

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "wavetools/pcm.h"
 #include "wavetools/wave_file.h"
 #include "wavetools/wave_source.h"
 
@@ -184,14 +185,6 @@ std::string LengthLimitText(const FileDuration& length) {
     return "MAX=" + TimeText(length) + "msec";
 }
 
-int SampleValue(const std::uint8_t* sample, int bits) {
-    if (bits == 8) return (int{sample[0]} - 128) * 256;
-    // Little-endian: the top two bytes of a sample are its last two.
-    const int high = bits / 8 - 2;
-    if (high < 0) return 0;
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(sample[high] | (sample[high + 1] << 8)));
-}
-
 TraceAxis TraceAxisOf(const WaveView& view, int channels, int channel) {
     TraceAxis axis;
     if (channels < 2) {
@@ -222,7 +215,7 @@ std::vector<TracePoint> TracePoints(const WaveView& view, const WaveViewFile& fi
         const std::uint64_t at = std::uint64_t{static_cast<std::uint32_t>(k)} * std::max(1, view.analyzePer) * frame +
                                  std::uint64_t{sampleBytes} * channel;
         if (at + sampleBytes > loaded) break;
-        points.push_back({kWaveViewMargin + k * divisor, PointY(SampleValue(bytes + at, file.bits), axis)});
+        points.push_back({kWaveViewMargin + k * divisor, PointY(PcmSample16(bytes + at, file.bits), axis)});
     }
     return points;
 }

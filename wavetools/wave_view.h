@@ -99,10 +99,6 @@ std::string TimeText(const FileDuration& time);           // "h:m:s:ms"
 std::string StepText(int analyzePer);                     // "Step->n"
 std::string LengthLimitText(const FileDuration& length);  // "MAX=h:m:s:msmsec"
 
-// One sample as a signed 16-bit value: 8-bit samples are unsigned and scaled up, 24- and 32-bit
-// ones keep their top 16 bits.
-int SampleValue(const std::uint8_t* sample, int bits);
-
 struct TracePoint {
     int x = 0;
     int y = 0;

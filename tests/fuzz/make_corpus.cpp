@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "tests/wavetools/wave_bytes.h"
-#include "wavetools/wave_file.h"
+#include "wavetools/tone.h"
 
 namespace {
 

@@ -18,6 +18,7 @@
 #include <functional>
 
 #include "tests/wavetools/thread_lanes.h"
+#include "wavetools/wave_writer.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ struct TempDir {
 
 void WriteWave(const std::string& path, int rate, int channels, const std::vector<int>& samples) {
     const std::vector<std::uint8_t> data = Pcm(samples);
-    const auto header = CancelerHeader(static_cast<std::uint32_t>(rate), static_cast<std::uint16_t>(channels),
+    const auto header = MakeWaveHeader(static_cast<std::uint32_t>(rate), static_cast<std::uint16_t>(channels), 16,
                                        static_cast<std::uint32_t>(data.size()));
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "tests/wavetools/wave_bytes.h"
+#include "wavetools/tone.h"
 
 namespace {
 

@@ -129,19 +129,6 @@ TEST(WaveViewTexts, TimesTitleAndFields) {
     EXPECT_EQ(JumpSecondsText({1, 2, 3, 4}), "3");
 }
 
-TEST(WaveViewSamples, ValuesOfEachWidth) {
-    struct Case {
-        std::vector<std::uint8_t> bytes;
-        int bits;
-        int value;
-    };
-    const Case cases[] = {
-        {{0x00, 0x80}, 16, -32768}, {{0xFF, 0xFF}, 16, -1},           {{128}, 8, 0},
-        {{255}, 8, 32512},          {{0x12, 0x34, 0x80}, 24, -32716}, {{0xFF, 0xFF, 0xFF, 0x7F}, 32, 32767},
-    };
-    for (const Case& c : cases) EXPECT_EQ(SampleValue(c.bytes.data(), c.bits), c.value) << c.bits << "-bit";
-}
-
 TEST(WaveViewTraces, FullScaleSpansTheViewTopToBottom) {
     const TraceAxis mono = TraceAxisOf(View(), 1, 0);  // 700 high
     const int values[][2] = {{32767, 0}, {-32768, 700}, {-100, 351}};
