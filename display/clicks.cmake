@@ -1,7 +1,7 @@
 # Makes the metronome's two default click sounds beside the program (used when the settings name no
 # click files).
-harmolab_host_tool(make_click_sounds tools/make_click_sounds.cpp wavetools/wave_file.cpp wavetools/wave_source.cpp
-                   wavetools/wave_format.cpp)
+harmolab_host_tool(make_click_sounds tools/make_click_sounds.cpp wavetools/tone.cpp wavetools/wave_writer.cpp
+                   wavetools/wave_source.cpp app/utf8_file.cpp)
 add_custom_command(OUTPUT "${HOST_TOOL_make_click_sounds}" APPEND DEPENDS "${CMAKE_SOURCE_DIR}/display/metronome_engine.h")
 
 set(HARMOLAB_CLICK_SOUNDS "${CMAKE_BINARY_DIR}/click_accent.wav" "${CMAKE_BINARY_DIR}/click.wav")
