@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "audio/offline_analysis.h"
+#include "wavetools/pcm.h"
 #include "wavetools/wave_file.h"
 #include "wavetools/wave_source.h"
 
@@ -201,7 +202,8 @@ bool AddRendered(std::vector<Case>& cases, const std::string& dir) {
             std::fprintf(stderr, "cannot read %s\n", file.c_str());
             continue;
         }
-        c.samples = MonoSamples(source.buffer, source.bytesToQueue, source.channels, source.bitsPerSample);
+        c.samples = DecodePcmMono16(source.buffer, source.bytesToQueue,
+                                    {source.sampleRate, source.channels, source.bitsPerSample});
         ResetWaveSource(source);
         c.name = file;
         c.key = std::stoi(key);
