@@ -26,6 +26,7 @@ constexpr int kMaxStrings = 6;
 constexpr std::array<int, kInstrumentCount> kStringCounts = {6, 4, 4, 3};
 
 // Metronome kinds: Normal, Conductor, Ball, Signal.
+enum MetronomeKind : int { kKindNormal = 0, kKindConductor = 1, kKindBall = 2, kKindSignal = 3 };
 constexpr int kMetronomeKindCount = 4;
 // Downbeat entries cover bars of 2 to 6 beats.
 constexpr int kDownbeatBars = 5;

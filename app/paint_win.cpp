@@ -28,8 +28,7 @@ void PaintSpectrum(HWND window, HDC dc) {
     int inset_y = 2 * GetSystemMetrics(SM_CYBORDER);
     SetStretchBltMode(dc, WHITEONBLACK);
     StretchBlt(dc, client.left + inset_x, client.top + inset_y, client.right - client.left - 2 * inset_x,
-               client.bottom - client.top - 2 * inset_y, memory, 0, 0, kSpectrumImageWidth, kSpectrumImageHeight,
-               SRCCOPY);
+               client.bottom - client.top - 2 * inset_y, memory, 0, 0, kPictureWidth, kSpectrumImageHeight, SRCCOPY);
     SelectObject(memory, old);
     DeleteDC(memory);
 }

@@ -15,9 +15,10 @@
 #include <array>
 #include <cmath>
 
+#include "app/math_constants.h"
+
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr int kKeyCount = 88;
 constexpr int kTableSize = 8192;  // longest window; shorter ones are read from it with a stride
 

@@ -12,9 +12,10 @@
 #include <cmath>
 #include <utility>
 
+#include "app/math_constants.h"
+
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kSqrtHalf = 0.70710678118654752440;
 constexpr double kCosPiEighth = 0.92387953251128675613;
 constexpr double kSinPiEighth = 0.38268343236508977173;

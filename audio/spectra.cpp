@@ -3,11 +3,12 @@
 
 #include <cmath>
 
+#include "app/math_constants.h"
+
 Spectra spectra;
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kSampleScale = 1.0 / 32768.0;  // int16 full scale to 1.0
 constexpr int kFirstShortKey = 32;              // keys below read the long transform
 // A quarter tone below A0 (27.5 Hz * 2^(-1/24)) with A4 = 440 Hz: key i's band starts at this

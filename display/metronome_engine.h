@@ -11,9 +11,6 @@
 #include "app/app_state.h"
 #include "wavetools/wave_source.h"
 
-// Metronome kinds (metronome_kind).
-enum MetronomeKind : int { kKindNormal = 0, kKindConductor = 1, kKindBall = 2, kKindSignal = 3 };
-
 // Click slots. The Config dialog names slot 0 "強拍のサウンドファイル" (METRO/SOUND1, the accented
 // beat) and slot 1 "拍のサウンドファイル" (METRO/SOUND2, every other beat); the clicks follow those
 // labels.

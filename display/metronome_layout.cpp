@@ -12,9 +12,9 @@ namespace {
 using metronome_tables::Point;
 
 constexpr int kWeightWidth = 42;
-constexpr int kCellY = 150;
-constexpr int kShadowRestY = 420;
-constexpr int kShadowRunY = 430;
+using metronome_tables::kCellY;
+using metronome_tables::kShadowRestY;
+using metronome_tables::kShadowRunY;
 constexpr int kDropHeight = 420;  // one beat of the ball: 210 pixels down to the floor and back up
 
 // The figure for a bar of n beats; bars of 0 or 1 beats borrow the two-beat figure.
@@ -256,25 +256,30 @@ MetronomeScreen MetronomeScreenItems(const MetronomeView& v) {
     AddDigits(out, BarCounterDigits(v.bar_count), 100);
 
     if (v.kind == kKindNormal) {
-        out.push_back(MetronomeDraw::Opaque(kImageMetronomeBody, 85, 55));
-        out.push_back(MetronomeDraw::Opaque(DownButton(v.pressed_button == 2), 250, 352));
-        out.push_back(MetronomeDraw::Opaque(UpButton(v.pressed_button == 4), 346, 352));
+        out.push_back(MetronomeDraw::Opaque(kImageMetronomeBody, metronome_tables::kBodyX, metronome_tables::kBodyY));
+        out.push_back(MetronomeDraw::Opaque(DownButton(v.pressed_button == 2), metronome_tables::kBodyTempoDownX,
+                                            metronome_tables::kBodyTempoY));
+        out.push_back(MetronomeDraw::Opaque(UpButton(v.pressed_button == 4), metronome_tables::kBodyTempoUpX,
+                                            metronome_tables::kBodyTempoY));
         AddPendulum(out, v);
         AddDigits(out, TempoDigits(v.tempo, false), 102);
         return screen;
     }
     if (v.kind < kKindConductor || v.kind > kKindSignal) return screen;
 
-    out.push_back(MetronomeDraw::Opaque(kImageTempo, 250, 5));
-    out.push_back(MetronomeDraw::Opaque(DownButton(v.pressed_button == 30), 370, 10));
-    out.push_back(MetronomeDraw::Opaque(UpButton(v.pressed_button == 31), 575, 10));
+    out.push_back(MetronomeDraw::Opaque(kImageTempo, metronome_tables::kTempoLabelX, metronome_tables::kTempoLabelY));
+    out.push_back(MetronomeDraw::Opaque(DownButton(v.pressed_button == 30), metronome_tables::kTopTempoDownX,
+                                        metronome_tables::kTopTempoY));
+    out.push_back(MetronomeDraw::Opaque(UpButton(v.pressed_button == 31), metronome_tables::kTopTempoUpX,
+                                        metronome_tables::kTopTempoY));
     AddDigits(out, TempoDigits(v.tempo, true), 5);
     switch (v.kind) {
         case kKindConductor:
             if (v.power_on) {
                 AddConductorLines(out, v);
             } else {
-                out.push_back(MetronomeDraw::Opaque(kImageConductor, 0, 130));
+                out.push_back(MetronomeDraw::Opaque(kImageConductor, metronome_tables::kConductorX,
+                                                    metronome_tables::kConductorY));
             }
             break;
         case kKindBall: screen.ball_frame = AddBallRow(out, v); break;

@@ -7,8 +7,7 @@
 #include <array>
 #include <vector>
 
-// Metronome kinds.
-enum MetronomeKind : int { kKindNormal = 0, kKindConductor = 1, kKindBall = 2, kKindSignal = 3 };
+#include "app/app_state.h"
 
 // Pen colours of the conductor lines, as GDI colour values (0x00BBGGRR): the whole figure in light
 // grey, the beats already traced in red.

@@ -6,12 +6,12 @@
 #include <array>
 #include <cmath>
 
+#include "app/app_state.h"
+
 namespace metronome_tables {
 
 constexpr int kRodPositions = 37;  // 0..36, 18 upright
 constexpr int kRestPosition = 18;
-constexpr int kMinTempo = 30;
-constexpr int kMaxTempo = 300;
 
 // Rod picture top-left corner by rod position (picture bar<p + 1>).
 constexpr std::array<std::array<int, 2>, kRodPositions> kRod = {{
@@ -56,6 +56,15 @@ constexpr SwingRange SwingFor(int tempo) {
     if (index > 18) index = 18;
     return {kSwing[index][0], kSwing[index][1]};
 }
+
+// Places on the 640 x 480 screen, top-left corners, for the screen and the image set's preview.
+constexpr int kBodyX = 85, kBodyY = 55;                                       // the Normal kind's metronome body
+constexpr int kBodyTempoDownX = 250, kBodyTempoUpX = 346, kBodyTempoY = 352;  // its tempo buttons
+constexpr int kTempoLabelX = 250, kTempoLabelY = 5;                           // the other kinds' tempo label
+constexpr int kTopTempoDownX = 370, kTopTempoUpX = 575, kTopTempoY = 10;      // and their tempo buttons
+constexpr int kConductorX = 0, kConductorY = 130;                             // the conductor at rest
+constexpr int kCellY = 150;                                                   // ball and signal rows
+constexpr int kShadowRunY = 430, kShadowRestY = 420;                          // the balls' shadows
 
 // Beats per bar and the digit shown, by beat_no 0..6.
 constexpr std::array<int, 7> kBeatsPerBar = {2, 2, 3, 4, 5, 6, 0};

@@ -63,8 +63,8 @@ void DrawLabel(HDC dc, const std::string& text, int left, int top, int right, in
 }
 
 void DrawKeyboardStrip(HDC dc) {
-    FillArea(dc, 0, kStatusTop, kSpectrumImageWidth, kStripBottom, kGrey);
-    FillArea(dc, 0, kStripTop, kSpectrumImageWidth, kStatusTop, PALETTERGB(0, 0, 0));
+    FillArea(dc, 0, kStatusTop, kPictureWidth, kStripBottom, kGrey);
+    FillArea(dc, 0, kStripTop, kPictureWidth, kStatusTop, PALETTERGB(0, 0, 0));
     for (int key = 0; key < 88; ++key) {
         COLORREF colour = IsBlackKey(key) ? kBlackKey : PaletteRgb(StripKeyColour(key, app.palette_no));
         FillArea(dc, 4 * key, kStripTop, 4 * key + 3, kStatusTop, colour);
@@ -72,7 +72,7 @@ void DrawKeyboardStrip(HDC dc) {
 }
 
 void DrawFrequencyStrip(HDC dc) {
-    FillArea(dc, 0, kStripTop, kSpectrumImageWidth, kStripBottom, kGrey);
+    FillArea(dc, 0, kStripTop, kPictureWidth, kStripBottom, kGrey);
     StripLabels labels = FrequencyStripLabels(app.half_sampling_hz, app.zoom_level);
     WithStripFont(dc, kLabelText, [&] {
         DrawLabel(dc, std::to_string(labels.min) + "  (min)", 1, kStripTop, 351, kStripBottom, DT_LEFT);
@@ -86,12 +86,12 @@ void DrawFrequencyStrip(HDC dc) {
 void DrawOscilloscopeTrace(HDC dc) {
     const int16_t* frame = AnalysisFrame();
     if (!frame) return;
-    constexpr int kTracePoints = kSpectrumImageWidth;
+    constexpr int kTracePoints = kPictureWidth;
     POINT points[kTracePoints];
     const int16_t* newest = frame + kAnalysisFrameSamples - kTracePoints;
     for (int x = 0; x < kTracePoints; ++x) {
         points[x].x = x;
-        points[x].y = kSpectrumBarsHeight / 2 - newest[x] * (kSpectrumBarsHeight / 2 - 1) / 32768;
+        points[x].y = kBarRows / 2 - newest[x] * (kBarRows / 2 - 1) / 32768;
     }
     ScopedPen pen(dc, kTraceColour, 1);
     Polyline(dc, points, kTracePoints);
@@ -163,7 +163,7 @@ void CreateSpectrumResources(HDC window_dc) {
     picture->Clear();
     picture->DrawGrid();
     if (app.plot_mode & 2) picture->DrawOscilloscopeGrid();
-    bitmap = CreateCompatibleBitmap(window_dc, kSpectrumImageWidth, kBitmapHeight);
+    bitmap = CreateCompatibleBitmap(window_dc, kPictureWidth, kBitmapHeight);
     DrawStrip();
 }
 
@@ -204,7 +204,7 @@ void DrawSpectrumBars(HDC memory) {
 }
 
 void DrawSpectrumScale(HDC memory) {
-    FillArea(memory, 0, kStatusTop, kSpectrumImageWidth, kStripBottom, kGrey);
+    FillArea(memory, 0, kStatusTop, kPictureWidth, kStripBottom, kGrey);
     char text[64];
     if (app.plot_mode & 1) {
         if (app.detected_note == 0) return;

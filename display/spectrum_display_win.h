@@ -6,8 +6,7 @@
 
 #include "display/spectrum_picture.h"
 
-constexpr int kSpectrumImageWidth = 352;
-constexpr int kSpectrumBarsHeight = 80;
+// The shown picture: the bars (kPictureWidth x kBarRows) above the keyboard strip and status line.
 constexpr int kSpectrumImageHeight = 104;
 
 // The 64 colours of a colour group, for the picture and the palette: at window creation, and when

@@ -11,10 +11,9 @@
 
 #include "display/metronome_engine.h"
 #include "wavetools/tone.h"
+#include "app/math_constants.h"
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 
 struct Click {
     double hz;         // the tone that tells the two apart

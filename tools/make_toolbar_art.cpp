@@ -16,9 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "app/math_constants.h"
+
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr int kSuper = 8;  // samples per pixel side
 
 // ---------------------------------------------------------------------------------------------------

@@ -6,12 +6,10 @@
 
 #include "app/app_messages.h"
 #include "app/app_state.h"
+#include "resources/resource_ids.h"
 #include "wavetools/wave_file.h"
 
 namespace {
-
-// The vocal-canceler dialog's play-position bar.
-constexpr int kCancelerPlayProgress = 1037;
 
 // Each buffer is a header slot followed by its samples, all in one movable block.
 constexpr std::uint32_t kHeaderSlotBytes = 32;
@@ -140,19 +138,19 @@ public:
         HWND dialog = app.dialogs.vocal_canceler;
         if (!dialog) return;
         SendMessageW(dialog, WM_APP_CANCELER_PLAY_END, 0, 0);
-        SendDlgItemMessageW(dialog, kCancelerPlayProgress, PBM_SETPOS, 100, 0);
+        SendDlgItemMessageW(dialog, IDC_CANCELER_PLAY_POSITION, PBM_SETPOS, 100, 0);
     }
     void CancelerProgress(int percent) override {
         if (app.dialogs.vocal_canceler) {
-            SendDlgItemMessageW(app.dialogs.vocal_canceler, kCancelerPlayProgress, PBM_SETPOS, percent, 0);
+            SendDlgItemMessageW(app.dialogs.vocal_canceler, IDC_CANCELER_PLAY_POSITION, PBM_SETPOS, percent, 0);
         }
     }
     void CancelerProgressRestart() override {
         HWND dialog = app.dialogs.vocal_canceler;
         if (!dialog) return;
-        SendDlgItemMessageW(dialog, kCancelerPlayProgress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-        SendDlgItemMessageW(dialog, kCancelerPlayProgress, PBM_SETSTEP, 1, 0);
-        SendDlgItemMessageW(dialog, kCancelerPlayProgress, PBM_SETPOS, 0, 0);
+        SendDlgItemMessageW(dialog, IDC_CANCELER_PLAY_POSITION, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+        SendDlgItemMessageW(dialog, IDC_CANCELER_PLAY_POSITION, PBM_SETSTEP, 1, 0);
+        SendDlgItemMessageW(dialog, IDC_CANCELER_PLAY_POSITION, PBM_SETPOS, 0, 0);
     }
 };
 

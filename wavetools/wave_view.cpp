@@ -13,14 +13,14 @@
 WaveViewKeys wave_view_keys;
 
 const std::array<ButtonCaption, 8> kWaveViewButtons = {{
-    {kWaveViewSecondBackButton, "<<"},
-    {kWaveViewBackButton, "<"},
-    {kWaveViewForwardButton, ">"},
-    {kWaveViewSecondForwardButton, ">>"},
-    {kWaveViewWiderButton, "W"},
-    {kWaveViewNarrowerButton, "d"},
-    {kWaveViewFirstButton, "|<"},
-    {kWaveViewLastButton, ">|"},
+    {IDC_WAVE_VIEW_SECOND_BACK, "<<"},
+    {IDC_WAVE_VIEW_BACK, "<"},
+    {IDC_WAVE_VIEW_FORWARD, ">"},
+    {IDC_WAVE_VIEW_SECOND_FORWARD, ">>"},
+    {IDC_WAVE_VIEW_WIDER, "W"},
+    {IDC_WAVE_VIEW_NARROWER, "d"},
+    {IDC_WAVE_VIEW_FIRST, "|<"},
+    {IDC_WAVE_VIEW_LAST, ">|"},
 }};
 
 WaveView MakeWaveView(int screenWidth, int screenHeight, int menuHeight, int captionHeight) {
@@ -101,23 +101,23 @@ std::int32_t MoveForward(const WaveView& view, const WaveViewFile& file, std::in
 
 bool ApplyWaveViewButton(int id, WaveView& view, const WaveViewFile& file, std::int32_t& pos) {
     switch (id) {
-        case kWaveViewSecondBackButton: pos = MoveBack(view, file, pos, file.rate); return true;
-        case kWaveViewBackButton: pos = MoveBack(view, file, pos, kWaveViewButtonStep); return true;
-        case kWaveViewForwardButton: pos = MoveForward(view, file, pos, kWaveViewButtonStep); return true;
-        case kWaveViewSecondForwardButton: pos = MoveForward(view, file, pos, file.rate); return true;
-        case kWaveViewKeyBackCommand: pos = MoveBack(view, file, pos, kWaveViewKeyStep); return true;
-        case kWaveViewKeyForwardCommand: pos = MoveForward(view, file, pos, kWaveViewKeyStep); return true;
-        case kWaveViewWiderButton:
+        case IDC_WAVE_VIEW_SECOND_BACK: pos = MoveBack(view, file, pos, file.rate); return true;
+        case IDC_WAVE_VIEW_BACK: pos = MoveBack(view, file, pos, kWaveViewButtonStep); return true;
+        case IDC_WAVE_VIEW_FORWARD: pos = MoveForward(view, file, pos, kWaveViewButtonStep); return true;
+        case IDC_WAVE_VIEW_SECOND_FORWARD: pos = MoveForward(view, file, pos, file.rate); return true;
+        case IDM_WAVE_VIEW_KEY_BACK: pos = MoveBack(view, file, pos, kWaveViewKeyStep); return true;
+        case IDM_WAVE_VIEW_KEY_FORWARD: pos = MoveForward(view, file, pos, kWaveViewKeyStep); return true;
+        case IDC_WAVE_VIEW_WIDER:
             // Beyond this the screen would no longer fit the stream buffer it is read into.
             view.analyzePer = std::min(view.analyzePer + 1, MaxAnalyzePer(view, file));
             pos = MoveForward(view, file, pos, 0);
             return true;
-        case kWaveViewNarrowerButton:
+        case IDC_WAVE_VIEW_NARROWER:
             view.analyzePer = std::max(1, view.analyzePer - 1);
             pos = MoveForward(view, file, pos, 0);
             return true;
-        case kWaveViewFirstButton: pos = FirstScreen(file); return true;
-        case kWaveViewLastButton: pos = LastScreen(view, file); return true;
+        case IDC_WAVE_VIEW_FIRST: pos = FirstScreen(file); return true;
+        case IDC_WAVE_VIEW_LAST: pos = LastScreen(view, file); return true;
         default: return false;
     }
 }
@@ -229,14 +229,14 @@ std::array<ButtonPlace, 8> ButtonLayout(const WaveView& view, int clientW, int c
     const int upper = static_cast<int>(sy * (view.screenH / 2 - 75));
     const int right = static_cast<int>(sx * (view.screenW - 50));
     return {{
-        {kWaveViewSecondBackButton, 0, row, w, h},
-        {kWaveViewBackButton, w, row, w, h},
-        {kWaveViewForwardButton, static_cast<int>(sx * (view.screenW - 100)), row, w, h},
-        {kWaveViewSecondForwardButton, right, row, w, h},
-        {kWaveViewWiderButton, 0, 0, w, h},
-        {kWaveViewNarrowerButton, 0, h, w, h},
-        {kWaveViewFirstButton, 0, upper, w, h},
-        {kWaveViewLastButton, right, upper, w, h},
+        {IDC_WAVE_VIEW_SECOND_BACK, 0, row, w, h},
+        {IDC_WAVE_VIEW_BACK, w, row, w, h},
+        {IDC_WAVE_VIEW_FORWARD, static_cast<int>(sx * (view.screenW - 100)), row, w, h},
+        {IDC_WAVE_VIEW_SECOND_FORWARD, right, row, w, h},
+        {IDC_WAVE_VIEW_WIDER, 0, 0, w, h},
+        {IDC_WAVE_VIEW_NARROWER, 0, h, w, h},
+        {IDC_WAVE_VIEW_FIRST, 0, upper, w, h},
+        {IDC_WAVE_VIEW_LAST, right, upper, w, h},
     }};
 }
 

@@ -14,23 +14,8 @@
 #include <vector>
 
 #include "app/shared_value.h"
+#include "resources/resource_ids.h"
 #include "wavetools/wave_format.h"
-
-// Command ids of the Wave View window (menu 115, its buttons and the timer's key repetition).
-constexpr int kWaveViewOpenCommand = 40041;
-constexpr int kWaveViewQuitCommand = 40042;
-constexpr int kWaveViewDetailCommand = 40047;
-constexpr int kWaveViewGoToCommand = 40048;
-constexpr int kWaveViewKeyBackCommand = 40049;
-constexpr int kWaveViewSecondBackButton = 40050;
-constexpr int kWaveViewBackButton = 40051;
-constexpr int kWaveViewForwardButton = 40052;
-constexpr int kWaveViewSecondForwardButton = 40053;
-constexpr int kWaveViewWiderButton = 40054;
-constexpr int kWaveViewNarrowerButton = 40055;
-constexpr int kWaveViewKeyForwardCommand = 40056;
-constexpr int kWaveViewFirstButton = 40058;
-constexpr int kWaveViewLastButton = 40059;
 
 constexpr int kWaveViewMargin = 100;      // grey band left and right of the wave area, pixels
 constexpr int kWaveViewButtonStep = 200;  // frames of "<" and ">"

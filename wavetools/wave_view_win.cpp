@@ -78,8 +78,8 @@ void CreateButtons(HWND window, HINSTANCE instance) {
         const ButtonCaption& button = kWaveViewButtons[i];
         int x = 0;
         int y = h / 2 - 15;
-        if (button.id == kWaveViewFirstButton) y = h / 2 - 35;
-        if (button.id == kWaveViewLastButton) {
+        if (button.id == IDC_WAVE_VIEW_FIRST) y = h / 2 - 35;
+        if (button.id == IDC_WAVE_VIEW_LAST) {
             x = state.view.screenW - 20;
             y = h / 2 - 35;
         }
@@ -285,8 +285,8 @@ void OnCommand(HWND window, int id) {
         case IDM_WAVE_VIEW_QUIT: DestroyWindow(window); return;
         case IDM_WAVE_VIEW_DETAIL: ToggleDetail(window); return;
         case IDM_WAVE_VIEW_GOTO: OpenJumpDialog(window); return;
-        case kWaveViewKeyBackCommand:
-        case kWaveViewKeyForwardCommand: Move(window, id); return;
+        case IDM_WAVE_VIEW_KEY_BACK:
+        case IDM_WAVE_VIEW_KEY_FORWARD: Move(window, id); return;
         default:
             Move(window, id);
             // A clicked button keeps the focus; give it back so that the arrow keys reach the view.
@@ -307,7 +307,7 @@ void OnKey(HWND window, WPARAM key, bool down) {
     // The keyboard's own auto-repeat does nothing: the tick timer repeats at its own pace.
     if (*held) return;
     *held = true;
-    Move(window, key == VK_RIGHT ? kWaveViewKeyForwardCommand : kWaveViewKeyBackCommand);
+    Move(window, key == VK_RIGHT ? IDM_WAVE_VIEW_KEY_FORWARD : IDM_WAVE_VIEW_KEY_BACK);
     repeat = 1;
 }
 
@@ -404,8 +404,8 @@ void RepeatWaveViewKeys() {
     if (!window) return;
     // Posted, not sent: the timer thread must never wait for the view's thread.
     switch (StepWaveViewKeys(wave_view_keys, app.tick_count)) {
-        case WaveViewRepeat::Forward: PostMessageW(window, WM_COMMAND, kWaveViewKeyForwardCommand, 0); break;
-        case WaveViewRepeat::Back: PostMessageW(window, WM_COMMAND, kWaveViewKeyBackCommand, 0); break;
+        case WaveViewRepeat::Forward: PostMessageW(window, WM_COMMAND, IDM_WAVE_VIEW_KEY_FORWARD, 0); break;
+        case WaveViewRepeat::Back: PostMessageW(window, WM_COMMAND, IDM_WAVE_VIEW_KEY_BACK, 0); break;
         case WaveViewRepeat::None: break;
     }
 }

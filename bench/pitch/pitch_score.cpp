@@ -21,10 +21,10 @@
 #include "wavetools/pcm.h"
 #include "wavetools/wave_file.h"
 #include "wavetools/wave_source.h"
+#include "app/math_constants.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr int kRate = 44100;
 constexpr int kBuffer = 1024;
 // A frame counts once the note has sounded this long, as a player would wait for the needle.

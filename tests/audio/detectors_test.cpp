@@ -11,10 +11,9 @@
 
 #include "app/debug_log.h"
 #include "audio/key_frequency.h"
+#include "app/math_constants.h"
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 
 struct Tone {
     double hz;

@@ -10,9 +10,10 @@
 #include <random>
 #include <vector>
 
+#include "app/math_constants.h"
+
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr int kSamples = 8192;
 constexpr int kRate = 44100;
 

@@ -28,7 +28,7 @@ TEST(WaveViewGeometry, AnalyzePerStaysInsideTheStreamBuffer) {
     // The widest screen the W button reaches still fits the 5,120,000-byte stream buffer.
     WaveView view = View(MaxAnalyzePer(View(), Stereo16(100000)));
     std::int32_t pos = 44;
-    ApplyWaveViewButton(kWaveViewWiderButton, view, Stereo16(100000), pos);
+    ApplyWaveViewButton(IDC_WAVE_VIEW_WIDER, view, Stereo16(100000), pos);
     EXPECT_LE(WindowBytes(view, Stereo16(100000)), 5120000u);
     EXPECT_GT(WindowBytes(View(view.analyzePer + 1), Stereo16(100000)), 5120000u) << "and no narrower limit";
 }
@@ -45,15 +45,15 @@ TEST(WaveViewMoves, StepsAndClampsAtTheEnds) {
         std::int32_t to;
     };
     const Case cases[] = {
-        {">", longFile, 44, kWaveViewForwardButton, 44 + 400},
-        {">>", longFile, 44, kWaveViewSecondForwardButton, 44 + 16000},
-        {"> near the end stops at the last screen", longFile, last - 100, kWaveViewForwardButton, last},
-        {"<", longFile, 44 + 1000, kWaveViewBackButton, 44 + 600},
-        {"< less than one step from the start", longFile, 44 + 300, kWaveViewBackButton, 44},
-        {"left arrow", longFile, 44 + 20000, kWaveViewKeyBackCommand, 44 + 10000},
-        {">|", longFile, 44, kWaveViewLastButton, last},
-        {"short file: >| is the start", shortFile, 44, kWaveViewLastButton, 44},
-        {"odd data size: the last screen is on a whole frame", Mono16(100001), 44, kWaveViewLastButton, last},
+        {">", longFile, 44, IDC_WAVE_VIEW_FORWARD, 44 + 400},
+        {">>", longFile, 44, IDC_WAVE_VIEW_SECOND_FORWARD, 44 + 16000},
+        {"> near the end stops at the last screen", longFile, last - 100, IDC_WAVE_VIEW_FORWARD, last},
+        {"<", longFile, 44 + 1000, IDC_WAVE_VIEW_BACK, 44 + 600},
+        {"< less than one step from the start", longFile, 44 + 300, IDC_WAVE_VIEW_BACK, 44},
+        {"left arrow", longFile, 44 + 20000, IDM_WAVE_VIEW_KEY_BACK, 44 + 10000},
+        {">|", longFile, 44, IDC_WAVE_VIEW_LAST, last},
+        {"short file: >| is the start", shortFile, 44, IDC_WAVE_VIEW_LAST, 44},
+        {"odd data size: the last screen is on a whole frame", Mono16(100001), 44, IDC_WAVE_VIEW_LAST, last},
     };
     for (const Case& c : cases) {
         WaveView view = View();
@@ -71,14 +71,14 @@ TEST(WaveViewMoves, WiderNarrowerAndDetail) {
     const WaveViewFile file = Mono16(100000);
     WaveView view = View();
     std::int32_t pos = 44;
-    ApplyWaveViewButton(kWaveViewNarrowerButton, view, file, pos);
+    ApplyWaveViewButton(IDC_WAVE_VIEW_NARROWER, view, file, pos);
     EXPECT_EQ(view.analyzePer, 1) << "d at 1 stays at 1";
-    ApplyWaveViewButton(kWaveViewWiderButton, view, file, pos);
+    ApplyWaveViewButton(IDC_WAVE_VIEW_WIDER, view, file, pos);
     EXPECT_EQ(view.analyzePer, 2);
     // At the last screen a wider screen pulls the position back so that the screen stays full.
     view = View();
     pos = LastScreen(view, file);
-    ApplyWaveViewButton(kWaveViewWiderButton, view, file, pos);
+    ApplyWaveViewButton(IDC_WAVE_VIEW_WIDER, view, file, pos);
     EXPECT_EQ(pos, 44 + 100000 - 3200);
     // Detail shrinks the screen: a 1000-byte file is shorter than a normal screen but not a detail one.
     EXPECT_EQ(LastScreen(View(1, true), file), 44 + 100000 - 160);

@@ -28,7 +28,8 @@ using tuner_geometry::NeedleEnd;
 // ---------------------------------------------------------------------------------------------------
 // Metronome
 
-constexpr int kBodyX = 85, kBodyY = 55;  // "Metronome.bmp"
+using metronome_tables::kBodyX;
+using metronome_tables::kBodyY;
 
 using metronome_tables::kRod;
 using metronome_tables::kSwing;
@@ -54,8 +55,10 @@ constexpr std::array<std::array<int, 2>, 9> kConductFour = [] {
     return points;
 }();
 
-constexpr int kConductorX = 0, kConductorY = 130;
-constexpr int kCellY = 150;  // ball and signal rows
-constexpr int kShadowY = 430, kShadowRestY = 420;
+using metronome_tables::kCellY;
+using metronome_tables::kConductorX;
+using metronome_tables::kConductorY;
+using metronome_tables::kShadowRestY;
+using metronome_tables::kShadowRunY;
 
 }  // namespace art

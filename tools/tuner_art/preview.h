@@ -173,8 +173,8 @@ inline Screen ComposeMetronome(const PreviewImages& im, const MetronomeState& m)
     const int lo = kSwing[m.tempo / 16][0], hi = kSwing[m.tempo / 16][1];
     if (m.kind == 0) {
         s.Opaque(im.id[0], kBodyX, kBodyY);
-        s.Opaque(im.id[m.pressed == 2 ? 53 : 52], 250, 352);
-        s.Opaque(im.id[m.pressed == 4 ? 57 : 56], 346, 352);
+        s.Opaque(im.id[m.pressed == 2 ? 53 : 52], metronome_tables::kBodyTempoDownX, metronome_tables::kBodyTempoY);
+        s.Opaque(im.id[m.pressed == 4 ? 57 : 56], metronome_tables::kBodyTempoUpX, metronome_tables::kBodyTempoY);
         s.Keyed(im.id[1 + m.rod], kRod[m.rod][0], kRod[m.rod][1]);
         auto w = WeightSpot(m.rod, m.tempo, m.power);
         s.Keyed(im.id[84 + m.rod], w[0], w[1]);
@@ -183,9 +183,9 @@ inline Screen ComposeMetronome(const PreviewImages& im, const MetronomeState& m)
         s.Keyed(im.id[40 + m.tempo % 10], 328, 102);
         return s;
     }
-    s.Opaque(im.id[167], 250, 5);
-    s.Opaque(im.id[m.pressed == 30 ? 53 : 52], 370, 10);
-    s.Opaque(im.id[m.pressed == 31 ? 57 : 56], 575, 10);
+    s.Opaque(im.id[167], metronome_tables::kTempoLabelX, metronome_tables::kTempoLabelY);
+    s.Opaque(im.id[m.pressed == 30 ? 53 : 52], metronome_tables::kTopTempoDownX, metronome_tables::kTopTempoY);
+    s.Opaque(im.id[m.pressed == 31 ? 57 : 56], metronome_tables::kTopTempoUpX, metronome_tables::kTopTempoY);
     if (m.tempo >= 100) s.Keyed(im.id[121 + m.tempo / 100], 430, 5);
     if (m.tempo >= 10) s.Keyed(im.id[121 + m.tempo / 10 % 10], 480, 5);
     s.Keyed(im.id[121 + m.tempo % 10], 534, 5);
@@ -210,7 +210,7 @@ inline Screen ComposeMetronome(const PreviewImages& im, const MetronomeState& m)
         for (int i = 0; i < cells; ++i) {
             int x = x0 + 100 * i;
             if (!m.power || i != m.beat_index) {
-                s.Shrunk(sh, x + (3 * sh.w / 4) / 2, m.power ? kShadowY : kShadowRestY, sh.w / 4, sh.h / 4);
+                s.Shrunk(sh, x + (3 * sh.w / 4) / 2, m.power ? kShadowRunY : kShadowRestY, sh.w / 4, sh.h / 4);
                 s.Opaque(im.id[168], x, kCellY);
                 continue;
             }
@@ -225,7 +225,7 @@ inline Screen ComposeMetronome(const PreviewImages& im, const MetronomeState& m)
                 y = 570 - t;
             }
             o = k == 1 ? 0 : (k == 2 ? (sh.w / 2) / 2 : (2 * sh.w / 3) / 2);
-            s.Shrunk(sh, x + o, kShadowY, sh.w / k, sh.h / k);
+            s.Shrunk(sh, x + o, kShadowRunY, sh.w / k, sh.h / k);
             s.Opaque(im.id[168 + m.ball_frame], x, y);
         }
         return s;

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-namespace art {
+#include "app/math_constants.h"
 
-constexpr double kPi = 3.14159265358979323846;
+namespace art {
 
 inline double Clamp01(double v) {
     return v < 0 ? 0 : (v > 1 ? 1 : v);

@@ -4,9 +4,8 @@ its controls, typing into an edit, and the Windows form of a path."""
 import os
 
 from .environment import HarnessError
+from .ids import EM_SETSEL, WM_CHAR, WM_CLEAR, WM_GETTEXTLENGTH
 from .sound import poll
-
-WM_GETTEXTLENGTH, WM_CHAR, EM_SETSEL = 0x000E, 0x0102, 0x00B1
 
 
 def wait_for_window(driver, title, timeout=10.0):
@@ -30,6 +29,8 @@ def type_text(driver, edit, text):
     """Replaces an edit control's text by typing it (WM_CHAR), and waits until the edit holds it."""
     driver.target(edit)
     driver.send(EM_SETSEL, 0, -1)
+    # Emptied first: an old text as long as the new one must not pass for it below.
+    driver.send(WM_CLEAR)
     for ch in text:
         driver.post(WM_CHAR, ord(ch), 1)
     # The typed characters are posted; a sent question is answered before them, so ask until the
