@@ -120,10 +120,7 @@ void OnCommand(HWND window, int id) {
         return;
     }
     if (id >= IDM_KIND_NORMAL && id <= IDM_KIND_SIGNAL) {
-        // The worker steps by the kind, so it stops before the kind changes.
-        PowerOff();
-        app.metronome_kind = id - IDM_KIND_NORMAL;
-        SendMessageW(window, WM_APP_GO_METRONOME, 0, 0);
+        RunToolSequence(ChooseKindSequence(app, id - IDM_KIND_NORMAL));
         return;
     }
     switch (id) {

@@ -3,6 +3,7 @@
 
 #include "app/app_messages.h"
 #include "app/app_state.h"
+#include "app/menu_marks_win.h"
 #include "app/pointer_win.h"
 #include "app/toolbar_win.h"
 #include "audio/capture_win.h"
@@ -79,7 +80,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         case WM_APP_GO_SPECTRUM: OnGoTool(kToolSpectrum); return 0;
         case WM_APP_GO_TUNER: OnGoTool(kToolTuner); return 0;
         case WM_APP_GO_METRONOME: OnGoTool(kToolMetronome); return 0;
-        case WM_APP_WAVE_PLAY_END: CheckMenuItem(app.main_menu, IDM_WAVE_PLAY, MF_BYCOMMAND | MF_UNCHECKED); return 0;
+        case WM_APP_WAVE_PLAY_END: SetCheckMark(IDM_WAVE_PLAY, false); return 0;
         case WM_APP_MELODEX_DATA: MelodexProc(lparam, 0); return 0;
     }
     return DefWindowProcW(window, message, wparam, lparam);

@@ -15,6 +15,10 @@ void OnDestroy(HWND window);
 void OnPaint(HWND window);
 // Tool switch on WM_APP_GO_SPECTRUM, WM_APP_GO_TUNER and WM_APP_GO_METRONOME.
 void OnGoTool(int tool);
+// The halves of a tool switch (tool_switch_win.cpp): the old tool's resources go, then the new
+// tool's display, half size and toolbar come.
+void LeaveTool(int tool);
+void EnterTool(int from);
 // Caption height, menu-bar height and frame width for the window's display density.
 void ReadFrameMetrics(HWND window);
 // Sizes the window for screen_size in two passes, keeping its top-left corner; the picture is

@@ -1,9 +1,11 @@
-// Power and pause: starting and stopping whatever the current tool runs.
+// Power, pause and tool switches: carrying out the sequences of tool_sequence.h with the devices,
+// the menu and the toolbar.
 #include "app/power_win.h"
 
 #include <windows.h>
 
 #include "app/app_state.h"
+#include "app/main_window_win.h"
 #include "app/menu_marks_win.h"
 #include "app/toolbar_win.h"
 #include "audio/capture_win.h"
@@ -25,75 +27,43 @@ void StopToolCapture() {
     if (app.capture_running) StopCapture();
 }
 
-}  // namespace
-
-void PowerOff() {
-    app.power_on = 0;
-    SetCheckMark(IDM_POWER, false);
-    switch (app.current_tool) {
-        case kToolMetronome:
-            StopMetronome();
-            InvalidateDrawingArea();
-            break;
-        case kToolTuner:
-            StopToolCapture();
-            app.tuner_needle = -50;
-            app.tuner_active = 0;
-            break;
-        default: StopToolCapture(); break;
+// Carries out one action; false only when a capture can't be started.
+bool Run(ToolAction action, int left_tool) {
+    switch (action) {
+        case ToolAction::kStartCapture: return EnsureCaptureRunning();
+        case ToolAction::kStopCapture: StopToolCapture(); break;
+        case ToolAction::kStartMetronome: StartMetronome(); break;
+        case ToolAction::kStopMetronome: StopMetronome(); break;
+        case ToolAction::kPauseMetronome: PauseMetronome(true); break;
+        case ToolAction::kResumeMetronome: PauseMetronome(false); break;
+        case ToolAction::kLeaveTool: LeaveTool(left_tool); break;
+        case ToolAction::kEnterTool: EnterTool(left_tool); break;
     }
-    SetToolbarImage(IDM_POWER, kImagePowerOff);
-    if (app.paused) {
-        SetToolbarImage(IDM_PAUSE, kImagePauseOff);
-        app.paused = 0;
-        SetCheckMark(IDM_PAUSE, false);
-    }
+    return true;
 }
 
-void PowerOnTool() {
-    switch (app.current_tool) {
-        case kToolMetronome:
-            StartMetronome();
-            InvalidateDrawingArea();
-            break;
-        case kToolTuner:
-            app.tuner_needle = -50;
-            app.tuner_active = 1;
-            EnsureCaptureRunning();
-            break;
-        default: EnsureCaptureRunning(); break;
-    }
+}  // namespace
+
+bool RunToolSequence(const ToolSequence& sequence) {
+    bool capture_ok = true;
+    for (ToolAction action : sequence.actions) capture_ok = Run(action, sequence.left_tool) && capture_ok;
+    ApplyCheckMarks(sequence.marks);
+    SetToolbarImage(IDM_POWER, app.power_on ? kImagePowerOn : kImagePowerOff);
+    SetToolbarImage(IDM_PAUSE, app.paused ? kImagePauseOn : kImagePauseOff);
+    if (!sequence.actions.empty()) InvalidateDrawingArea();
+    return capture_ok;
+}
+
+void PowerOff() {
+    RunToolSequence(PowerOffSequence(app));
 }
 
 void TogglePower() {
-    if (app.power_on) {
-        PowerOff();
-        return;
-    }
-    app.power_on = 1;
-    SetCheckMark(IDM_POWER, true);
-    PowerOnTool();
-    SetToolbarImage(IDM_POWER, kImagePowerOn);
+    RunToolSequence(TogglePowerSequence(app));
 }
 
 void TogglePause() {
-    if (!app.power_on) {
-        SetToolbarImage(IDM_PAUSE, kImagePauseOff);
-        return;
-    }
-    bool metronome = app.current_tool == kToolMetronome;
-    if (!app.paused) {
-        app.paused = 1;
-        SetCheckMark(IDM_PAUSE, true);
-        if (!metronome) StopToolCapture();
-        SetToolbarImage(IDM_PAUSE, kImagePauseOn);
-        if (metronome) PauseMetronome(true);
-        return;
-    }
-    app.paused = 0;
-    SetCheckMark(IDM_PAUSE, false);
-    // A capture that can't be reopened leaves the pause image lit: no audio runs until power cycles.
-    if (!metronome && !EnsureCaptureRunning()) return;
-    SetToolbarImage(IDM_PAUSE, kImagePauseOff);
-    if (metronome) PauseMetronome(false);
+    // A capture that can't be reopened after a pause leaves the pause image lit: no audio runs
+    // until the power cycles.
+    if (!RunToolSequence(TogglePauseSequence(app))) SetToolbarImage(IDM_PAUSE, kImagePauseOn);
 }

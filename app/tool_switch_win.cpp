@@ -21,19 +21,14 @@ void StopCaptureLogged(const char* before, const char* after) {
     DebugLine(after);
 }
 
-void EscapeTool() {
-    switch (app.current_tool) {
+void EscapeTool(int tool) {
+    switch (tool) {
         case kToolMetronome:
             DebugLine("escape Metronome\r\n");
             StopMetronome();
             FreeClickSounds();
-            InvalidateDrawingArea();
             break;
-        case kToolTuner:
-            StopCaptureLogged("escape Tuner1\r\n", "escape Tuner2\r\n");
-            app.tuner_needle = -50;
-            app.tuner_active = 0;
-            break;
+        case kToolTuner: StopCaptureLogged("escape Tuner1\r\n", "escape Tuner2\r\n"); break;
         default: StopCaptureLogged("escape Spectrum1\r\n", "escape Spectrum2\r\n"); break;
     }
 }
@@ -62,28 +57,22 @@ void FitHalfSize(int tool) {
 
 void PrepareTool(int tool) {
     if (tool == kToolSpectrum || tool == kToolTuner) BuildAnalysisTables();
-    if (tool == kToolTuner) app.tuner_needle = -50;
     if (tool == kToolMetronome) ResetMetronomeScreen();
 }
 
 }  // namespace
 
-void OnGoTool(int tool) {
-    if (app.launch_mode != kLaunchAllTools) return;
-    if (tool == app.current_tool) {
-        if (tool == kToolMetronome) ApplyCheckMarks(MetronomeKindMarks(SnapshotOf(app), KindForm::kKindOnly));
-        return;
-    }
-    int from = app.current_tool;
-    EscapeTool();
-    RebuildDisplay(from, tool);
-    app.current_tool = tool;
-    FitHalfSize(tool);
-    PrepareTool(tool);
-    MenuSnapshot snapshot = SnapshotOf(app);
-    ApplyCheckMarks(ToolMarks(snapshot));
-    ApplyCheckMarks(MetronomeKindMarks(snapshot, KindForm::kToolDependent));
+void LeaveTool(int tool) {
+    EscapeTool(tool);
+}
+
+void EnterTool(int from) {
+    RebuildDisplay(from, app.current_tool);
+    FitHalfSize(app.current_tool);
+    PrepareTool(app.current_tool);
     ShowCurrentToolOnToolbar();
-    if (app.power_on) PowerOnTool();
-    InvalidateDrawingArea();
+}
+
+void OnGoTool(int tool) {
+    RunToolSequence(GoToolSequence(app, tool));
 }

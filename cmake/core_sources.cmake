@@ -7,6 +7,7 @@ set(HARMOLAB_CORE_SOURCES
     app/pointer_input.cpp
     app/settings.cpp
     app/text_number.cpp
+    app/tool_sequence.cpp
     app/utf8_file.cpp
     app/window_layout.cpp
     app/worker.cpp

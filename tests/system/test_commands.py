@@ -64,6 +64,8 @@ POWER_OFF_ONLY = [
     ("metronome by its kind", [], [BALL], True, BALL, [BALL], [4, 6, 9]),
     # Kind marks show only with the metronome as the tool, which it can't become here.
     ("a kind in tuner-only mode", ["1"], [], False, BALL, [TUNER], [4, 7, 8]),
+    # Metronome-only mode marks the kind chosen, not Normal.
+    ("a kind in metronome-only mode", ["2"], [BALL], False, BALL, [BALL], [4, 6, 9]),
 ]
 
 # All-tools mode moves between the tools by the switch messages and the tool commands: (message and its
