@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "bench/bench_results.h"
-#include "tests/wavetools/thread_lanes.h"
+#include "wavetools/thread_lanes.h"
 #include "wavetools/alignment_search.h"
 #include "wavetools/vocal_canceler.h"
 

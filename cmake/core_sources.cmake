@@ -34,6 +34,7 @@ set(HARMOLAB_CORE_SOURCES
     wavetools/pending_file.cpp
     wavetools/playback_engine.cpp
     wavetools/small_dialog_rules.cpp
+    wavetools/thread_lanes.cpp
     wavetools/tone.cpp
     wavetools/vocal_canceler.cpp
     wavetools/wave_format.cpp

@@ -49,7 +49,6 @@ add_executable(Harmolab WIN32
     wavetools/reference_tone_win.cpp
     wavetools/tone_dialog_win.cpp
     wavetools/vocal_canceler_win.cpp
-    wavetools/lane_runner_win.cpp
     wavetools/wave_view_win.cpp
     ${HARMOLAB_RESOURCE_OBJECTS}
 )

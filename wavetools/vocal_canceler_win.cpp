@@ -4,10 +4,9 @@
 
 #include <commctrl.h>
 
-#include <process.h>
-
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -16,9 +15,10 @@
 #include "app/debug_log.h"
 #include "app/dialog_win.h"
 #include "app/text_win.h"
+#include "app/worker.h"
 #include "resources/resource_ids.h"
 #include "wavetools/file_choosers_win.h"
-#include "wavetools/lane_runner_win.h"
+#include "wavetools/thread_lanes.h"
 #include "wavetools/playback_win.h"
 #include "wavetools/vocal_canceler.h"
 #include "wavetools/wave_file.h"
@@ -29,7 +29,7 @@ enum PlayedFile { kPlayedNone = 0, kPlayedOriginal = 1, kPlayedInst = 2, kPlayed
 
 constexpr UINT_PTR kProgressTimer = 1;
 constexpr UINT kProgressIntervalMs = 50;  // the dialog shows the worker's progress this often
-constexpr DWORD kStopWaitMs = 2000;       // closing or quitting waits this long for the worker
+constexpr int kStopWaitMs = 2000;         // closing or quitting waits this long for the worker
 
 // The run state word (CancelerRunState), shared with the worker thread.
 std::atomic<int> canceler_state{kCancelerIdle};
@@ -55,7 +55,7 @@ std::uint64_t Packed(std::uint32_t offset, int score) {
 }
 
 // One run: the job, and the failure the dialog shows once the worker has ended. The GUI thread
-// creates it and frees it after joining the worker.
+// creates it and frees it after joining the worker; it exists exactly while a worker is unjoined.
 struct WorkerRun {
     CancelerJob job;
     std::string message;
@@ -64,7 +64,13 @@ struct WorkerRun {
     std::uint32_t frame_bytes = 0;
 };
 WorkerRun* current_run = nullptr;
-HANDLE worker_thread = nullptr;
+
+// Never destroyed: a worker stuck in a read past the 2 s that quitting waits must not hold up the
+// program's exit in a destructor's join; the process ends it.
+Worker& CancelerThread() {
+    static Worker* thread = new Worker;
+    return *thread;
+}
 
 // The worker's view: it only stores values; the dialog reads them on its timer.
 class SharedView : public CancelerView {
@@ -87,16 +93,15 @@ private:
     WorkerRun& run_;
 };
 
-unsigned __stdcall CancelerWorkerMain(void* parameter) {
-    auto* run = static_cast<WorkerRun*>(parameter);
+void RunWorker(WorkerRun* run) {
     SharedView view(*run);
-    ProcessorLanes lanes;
-    const DWORD started = GetTickCount();
+    ThreadLanes lanes;
+    const auto started = std::chrono::steady_clock::now();
     const int result = RunCanceler(run->job, view, canceler_state, lanes);
-    DebugLineF("CancelerMake=%d %lu ms\r\n", result, static_cast<unsigned long>(GetTickCount() - started));
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    DebugLineF("CancelerMake=%d %ld ms\r\n", result, static_cast<long>(ms.count()));
     canceler_state = kCancelerIdle;
     if (HWND dialog = canceler_dialog.load()) PostMessageW(dialog, WM_APP_CANCELER_DONE, 0, 0);
-    return 0;
 }
 
 LRESULT SendItem(HWND dialog, int id, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -127,7 +132,7 @@ void SetTextIfChanged(HWND dialog, int id, const std::string& text) {
 }
 
 void ShowMakeButton(HWND dialog) {
-    SetTextIfChanged(dialog, IDC_CANCELER_MAKE, MakeButtonLabel(canceler_state.load(), worker_thread != nullptr));
+    SetTextIfChanged(dialog, IDC_CANCELER_MAKE, MakeButtonLabel(canceler_state.load(), current_run != nullptr));
 }
 
 // Shows what the worker reported since the last tick.
@@ -150,17 +155,13 @@ void ShowProgress(HWND dialog) {
     SetTextIfChanged(dialog, IDC_CANCELER_BEST_REMAINDER, texts[2]);
 }
 
-// Waits up to `timeoutMs` for the worker; true once it has ended and its thread is closed.
-bool JoinWorker(DWORD timeoutMs) {
-    if (!worker_thread) return true;
-    if (WaitForSingleObject(worker_thread, timeoutMs) != WAIT_OBJECT_0) return false;
-    CloseHandle(worker_thread);
-    worker_thread = nullptr;
-    return true;
+// Waits up to 2 s for the worker; true once it has ended and its thread is joined.
+bool JoinWorker() {
+    return CancelerThread().Join(std::chrono::milliseconds(kStopWaitMs));
 }
 
 void OnWorkerDone(HWND dialog) {
-    if (!JoinWorker(kStopWaitMs)) return;
+    if (!JoinWorker()) return;
     KillTimer(dialog, kProgressTimer);
     ShowProgress(dialog);
     std::string message, caption;
@@ -208,7 +209,7 @@ void InitCancelerDialog(HWND dialog) {
     ResetProgress(dialog, IDC_CANCELER_PLAY_POSITION);
     canceler_dialog = dialog;
     // A worker still ending from an earlier dialog: show where it stands until it is done.
-    if (worker_thread) {
+    if (current_run) {
         ShowProgress(dialog);
         SetTimer(dialog, kProgressTimer, kProgressIntervalMs, nullptr);
     }
@@ -230,8 +231,7 @@ void StartWorker(HWND dialog, WorkerRun* run) {
     // The word holds its running value before the worker first reads it.
     canceler_state = kCancelerRunning;
     current_run = run;
-    worker_thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, CancelerWorkerMain, run, 0, nullptr));
-    if (!worker_thread) {
+    if (!CancelerThread().Start([run](Worker&) { RunWorker(run); })) {
         canceler_state = kCancelerIdle;
         current_run = nullptr;
         ReleaseCancelerJob(run->job);
@@ -244,7 +244,7 @@ void StartWorker(HWND dialog, WorkerRun* run) {
 }
 
 void OnMake(HWND dialog) {
-    if (worker_thread) {
+    if (current_run) {
         // Only one worker at a time: while one runs the button asks it to stop. A worker that has
         // just ended keeps its idle word; its end message resets the button.
         AskCancelerStop(canceler_state);
@@ -397,7 +397,7 @@ INT_PTR CALLBACK CancelerDialogProc(HWND dialog, UINT message, WPARAM wparam, LP
         case WM_COMMAND: OnCommand(dialog, LOWORD(wparam)); return TRUE;
         case WM_TIMER:
             if (wparam != kProgressTimer) return FALSE;
-            if (worker_thread && canceler_state.load() == kCancelerIdle) {
+            if (current_run && !CancelerThread().Running()) {
                 OnWorkerDone(dialog);  // the end message went to an earlier dialog
             } else {
                 ShowProgress(dialog);
@@ -411,10 +411,11 @@ INT_PTR CALLBACK CancelerDialogProc(HWND dialog, UINT message, WPARAM wparam, LP
 }  // namespace
 
 void StopCancelerWorker() {
-    if (!worker_thread) return;
+    if (!current_run) return;
     // Whatever the worker is doing, it ends without an output file.
     AbortCanceler(canceler_state);
-    if (!JoinWorker(kStopWaitMs)) return;  // still stuck: it keeps its run record
+    CancelerThread().RequestStop();
+    if (!JoinWorker()) return;  // still stuck: it keeps its run record
     delete current_run;
     current_run = nullptr;
 }

@@ -17,7 +17,7 @@
 #include <csignal>
 #include <functional>
 
-#include "tests/wavetools/thread_lanes.h"
+#include "wavetools/thread_lanes.h"
 #include "wavetools/wave_writer.h"
 
 namespace {
