@@ -14,7 +14,8 @@
 // What the tuner keeps from frame to frame. About 25 KB: keep it in static storage or in an
 // object that is.
 struct TunerDetectorState {
-    int hold_frames = 0;  // a recently accepted note may stay shown while this is above 0
+    int hold_frames = 0;       // a recently accepted note may stay shown while this is above 0
+    int last_played_key = -1;  // the played note (0..87) found on the last frame, -1 none
     FundamentalEstimator fundamental;
 };
 

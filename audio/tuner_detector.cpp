@@ -48,8 +48,6 @@ int NearestKey(double hz, double a4_hz) {
 // harmonic of a lower note.
 constexpr double kTargetNearBest = 0.8;
 constexpr double kTargetMinPeriodicity = 0.5;
-// The played note's cents come from its fundamental, or from its second or third harmonic when
-// the fundamental is too weak to measure.
 constexpr int kCentsHarmonics = 3;
 // A faint partial: well above what noise leaves in one probe (about 0.05%).
 constexpr double kFaintShare = 0.001;
@@ -63,6 +61,8 @@ TunerReading PlayedNote(const AppState& state, TunerDetectorState& tuner, const 
     played.key = NearestKey(tuner.fundamental.hz(), a4);
     if (played.key < 0 || played.key >= kKeyCount) return {};
     played.cents = CentsFromKey(tuner.fundamental.hz(), played.key + 1, a4);
+    // The cents come from the fundamental, or from the second or third harmonic when the
+    // fundamental is too weak to measure.
     for (int h = 1; h <= kCentsHarmonics; ++h) {
         double hz = 0;
         if (!MeasurePartialNear(frame, kFrameSamples, rate, h * KeyFrequency(played.key + 1, a4), hz)) continue;
@@ -80,27 +80,27 @@ TunerReading PlayedNote(const AppState& state, TunerDetectorState& tuner, const 
 // The target (1..88) when it sounds, else key -1.
 TunerReading SoundingTarget(const AppState& state, const TunerDetectorState& tuner, const int16_t* frame, int target,
                             const TunerReading& played) {
+    if (played.key + 1 == target) return played;
     const int rate = 2 * state.half_sampling_hz;
     const double a4 = state.reference_a4_hz;
-    double hz = 0;
-    bool partial = MeasurePitchNearKey(frame, kFrameSamples, rate, target, hz, a4);
-    if (!partial) {
-        // A string's fundamental may fade before its second harmonic, which then gives the pitch,
-        // provided an odd harmonic (the first or third) is still there, however faint: without one
-        // the sound is the octave above.
-        const double target_hz = KeyFrequency(target, a4);
-        double second = 0, odd = 0;
-        partial = MeasurePartialNear(frame, kFrameSamples, rate, 2 * target_hz, second) &&
-                  (MeasurePartialNear(frame, kFrameSamples, rate, target_hz, odd, kFaintShare) ||
-                   MeasurePartialNear(frame, kFrameSamples, rate, 3 * target_hz, odd, kFaintShare));
-        if (partial) hz = second / 2;
-    }
-    if (played.key + 1 == target) return {target - 1, partial ? CentsFromKey(hz, target, a4) : played.cents};
-    if (!partial) return {};
+    const double target_hz = KeyFrequency(target, a4);
+    // A note at the target's pitch must explain the sound before its partials are looked for.
     const double needed =
         std::max(kTargetMinPeriodicity, played.key >= 0 ? kTargetNearBest * tuner.fundamental.periodicity() : 0.0);
-    if (tuner.fundamental.PeriodicityNear(hz) < needed) return {};
-    return {target - 1, CentsFromKey(hz, target, a4)};
+    if (tuner.fundamental.PeriodicityNear(target_hz) < needed) return {};
+    double hz = 0;
+    if (MeasurePartialNear(frame, kFrameSamples, rate, target_hz, hz))
+        return {target - 1, CentsFromKey(hz, target, a4)};
+    // A string's fundamental may fade before its second harmonic, which then gives the pitch,
+    // provided an odd harmonic (the first or third) is still there, however faint: without one the
+    // sound is the octave above.
+    double second = 0, odd = 0;
+    if (MeasurePartialNear(frame, kFrameSamples, rate, 2 * target_hz, second) &&
+        (MeasurePartialNear(frame, kFrameSamples, rate, target_hz, odd, kFaintShare) ||
+         MeasurePartialNear(frame, kFrameSamples, rate, 3 * target_hz, odd, kFaintShare))) {
+        return {target - 1, CentsFromKey(second / 2, target, a4)};
+    }
+    return {};
 }
 
 void ClearTuner(AppState& state) {
@@ -123,12 +123,19 @@ bool DetectTuner(AppState& state, Spectra&, TunerDetectorState& tuner, const int
     if (tuner.hold_frames > 0) --tuner.hold_frames;
     if (SignalLevel(frame) < kSoundingLevel) {
         tuner.hold_frames = 0;
+        tuner.last_played_key = -1;
         ClearTuner(state);
         return false;
     }
     const TunerReading played = PlayedNote(state, tuner, frame);
+    // A played note other than the one shown must be found on two frames in a row: while one note
+    // gives way to the next, the longest windows hold both, and their common period can pass for a
+    // third note for a frame.
+    const bool confirmed =
+        played.key < 0 || played.key + 1 == state.detected_note || played.key == tuner.last_played_key;
+    tuner.last_played_key = played.key;
     const int target = state.target_note;
-    TunerReading shown = played;
+    TunerReading shown = confirmed ? played : TunerReading{};
     if (target >= 1 && target <= kKeyCount) {
         const TunerReading target_reading = SoundingTarget(state, tuner, frame, target, played);
         if (target_reading.key >= 0) shown = target_reading;
