@@ -26,7 +26,7 @@ namespace {
 constexpr int kTolerance = 4;
 constexpr std::uint32_t kLaneSamples = 8;    // samples per vector
 constexpr std::uint32_t kGroupRows = 4;      // offsets sharing one load of the bounds
-constexpr std::uint32_t kUnitRows = 16;      // offsets of one phase given to a lane at a time
+constexpr std::uint32_t kUnitRows = 64;      // offsets of one phase given to a lane at a time
 constexpr std::uint32_t kTileVectors = 512;  // bounds of 32 KB: they stay in the nearest caches
 // Vector comparisons of one batch of offsets between two hand-overs of scores: some milliseconds.
 constexpr std::uint64_t kBatchVectors = 16 << 20;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <functional>
@@ -43,10 +44,12 @@ std::vector<int> Samples(const std::vector<std::uint8_t>& pcm, std::size_t from 
     return out;
 }
 
-// A fresh directory per test, holding o.wav (Original), i.wav (Inst) and out.wav.
+// A fresh directory per test and process (other checkouts may run the same tests at once), holding
+// o.wav (Original), i.wav (Inst) and out.wav.
 struct TempDir {
     fs::path path = fs::temp_directory_path() /
-                    ("vcancel_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                    ("vcancel_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+                     std::to_string(getpid()));
     TempDir() { fs::create_directories(path); }
     ~TempDir() {
         std::error_code ignored;
