@@ -18,8 +18,7 @@ file(GLOB_RECURSE HARMOLAB_UNIT_TESTS CONFIGURE_DEPENDS
     "${CMAKE_SOURCE_DIR}/tests/audio/*_test.cpp"
     "${CMAKE_SOURCE_DIR}/tests/display/*_test.cpp"
     "${CMAKE_SOURCE_DIR}/tests/wavetools/*_test.cpp"
-    "${CMAKE_SOURCE_DIR}/tests/melodex/*_test.cpp"
-    "${CMAKE_SOURCE_DIR}/tests/tools/*_test.cpp")
+    "${CMAKE_SOURCE_DIR}/tests/melodex/*_test.cpp")
 # The Melodex tracking loop is portable; the library itself is built only for Windows.
 add_executable(harmolab_tests ${HARMOLAB_UNIT_TESTS} "${CMAKE_SOURCE_DIR}/melodex/melodex_tracker.cpp")
 target_link_libraries(harmolab_tests PRIVATE harmolab_core GTest::gtest_main)
@@ -55,12 +54,6 @@ add_test(NAME format COMMAND "${CMAKE_SOURCE_DIR}/tests/tools/format_check.sh" "
 set_tests_properties(format PROPERTIES LABELS unit)
 
 set(HARMOLAB_WINDOWS_DIR "${CMAKE_SOURCE_DIR}/build/windows" CACHE PATH "Build folder of the windows preset")
-if(EXISTS "${CMAKE_SOURCE_DIR}/tests/system/CMakeLists.txt")
-    add_subdirectory(tests/system)
-endif()
-if(EXISTS "${CMAKE_SOURCE_DIR}/tests/fuzz/CMakeLists.txt")
-    add_subdirectory(tests/fuzz)
-endif()
-if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
-    add_subdirectory(bench)
-endif()
+add_subdirectory(tests/system)
+add_subdirectory(tests/fuzz)
+add_subdirectory(bench)

@@ -9,9 +9,7 @@ include(resources/resources.cmake)
 include(display/images.cmake)
 include(display/clicks.cmake)
 include(melodex/melodex.cmake)
-if(EXISTS "${CMAKE_SOURCE_DIR}/resources/help.cmake")
-    include(resources/help.cmake)
-endif()
+include(resources/help.cmake)
 
 add_executable(Harmolab WIN32
     ${HARMOLAB_CORE_SOURCES}
@@ -55,11 +53,9 @@ add_executable(Harmolab WIN32
 target_include_directories(Harmolab PRIVATE "${CMAKE_SOURCE_DIR}" "${HARMOLAB_RESOURCE_DIR}")
 target_compile_options(Harmolab PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${HARMOLAB_WARNINGS} ${HARMOLAB_WIN_FLAGS}>)
 target_link_options(Harmolab PRIVATE -static -municode)
-add_dependencies(Harmolab melodex_ordinals)
+add_dependencies(Harmolab melodex_ordinals toolbar_art)
 target_link_libraries(Harmolab PRIVATE "${MELODEX_ORDINAL_LIB}" comctl32 comdlg32 shell32 winmm gdi32 user32 kernel32 msimg32)
 set_target_properties(Harmolab PROPERTIES OUTPUT_NAME Harmolab RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
 
-if(EXISTS "${CMAKE_SOURCE_DIR}/tests/driver/CMakeLists.txt")
-    add_subdirectory(tests/driver)
-endif()
+add_subdirectory(tests/driver)
 include(cmake/package.cmake)

@@ -10,6 +10,9 @@ add_custom_command(
     DEPENDS "${HOST_TOOL_make_toolbar_art}"
     COMMENT "Drawing the toolbar strip and the icon"
     VERBATIM)
+# The one producer of the art: the program's resources and the help page wait for it, so that its
+# command never runs twice at once in a parallel build.
+add_custom_target(toolbar_art DEPENDS ${HARMOLAB_GENERATED_ART})
 
 # The manifest and the version resource take the version from the project version.
 set(HARMOLAB_VERSION_QUAD "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")

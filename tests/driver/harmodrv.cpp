@@ -50,6 +50,7 @@
 #include <string>
 #include <vector>
 
+#include "capture_bmp.h"
 #include "probe_protocol.h"
 
 namespace {
@@ -317,52 +318,14 @@ private:
     std::map<DWORD, ThreadHook> hooks_;
 };
 
-// ---- BMP output for the screen capture -------------------------------------------------------------
-
-bool WriteBmp24(const std::wstring& path, int width, int height, const BYTE* rows) {
-    int stride = (width * 3 + 3) & ~3;
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER info = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(stride) * height;
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biSizeImage = static_cast<DWORD>(stride) * height;
-    FILE* f = _wfopen(path.c_str(), L"wb");
-    if (!f) return false;
-    bool ok = std::fwrite(&file, sizeof file, 1, f) == 1 && std::fwrite(&info, sizeof info, 1, f) == 1 &&
-              std::fwrite(rows, info.biSizeImage, 1, f) == 1;
-    return std::fclose(f) == 0 && ok;
-}
-
 // Copies a rectangle of the (virtual) screen, i.e. what a user would see there, overlaps included.
 bool CaptureScreen(const RECT& r, const std::wstring& path) {
     int width = r.right - r.left, height = r.bottom - r.top;
     if (width <= 0 || height <= 0) return false;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
     HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = memory && dib;
-    if (ok) {
-        HGDIOBJ old = SelectObject(memory, dib);
-        ok = BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != FALSE;
-        GdiFlush();
-        SelectObject(memory, old);
-        ok = ok && WriteBmp24(path, width, height, static_cast<const BYTE*>(bits));
-    }
-    if (dib) DeleteObject(dib);
-    if (memory) DeleteDC(memory);
+    const bool ok = CaptureToBmp(screen, width, height, path.c_str(), [&](HDC memory) {
+        return BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != FALSE;
+    });
     ReleaseDC(nullptr, screen);
     return ok;
 }

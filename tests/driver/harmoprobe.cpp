@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "capture_bmp.h"
 #include "probe_protocol.h"
 
 namespace {
@@ -193,27 +194,6 @@ void AnswerTooltip(probe::Block& b, HWND hwnd) {
         TooltipFromControl(b, tb);
 }
 
-bool WriteBmp24(const wchar_t* path, int width, int height, const BYTE* bottom_up_rows) {
-    int stride = (width * 3 + 3) & ~3;
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER info = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(stride) * height;
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    info.biSizeImage = static_cast<DWORD>(stride) * height;
-    FILE* f = _wfopen(path, L"wb");
-    if (!f) return false;
-    bool ok = std::fwrite(&file, sizeof(file), 1, f) == 1 && std::fwrite(&info, sizeof(info), 1, f) == 1 &&
-              std::fwrite(bottom_up_rows, info.biSizeImage, 1, f) == 1;
-    return std::fclose(f) == 0 && ok;
-}
-
 void AnswerCapture(probe::Block& b, HWND hwnd) {
     RECT r;
     GetWindowRect(hwnd, &r);
@@ -223,30 +203,11 @@ void AnswerCapture(probe::Block& b, HWND hwnd) {
         b.status = probe::kFailed;
         return;
     }
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
     HDC window_dc = GetWindowDC(hwnd);
-    HDC memory_dc = CreateCompatibleDC(window_dc);
-    HBITMAP dib = CreateDIBSection(window_dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = memory_dc && dib;
-    if (ok) {
-        HGDIOBJ old = SelectObject(memory_dc, dib);
-        if (b.arg[0] == probe::kCapturePrintWindow)
-            ok = PrintWindow(hwnd, memory_dc, 0) != FALSE;
-        else
-            ok = BitBlt(memory_dc, 0, 0, width, height, window_dc, 0, 0, SRCCOPY) != FALSE;
-        GdiFlush();
-        SelectObject(memory_dc, old);
-        ok = ok && WriteBmp24(b.text_in, width, height, static_cast<const BYTE*>(bits));
-    }
-    if (dib) DeleteObject(dib);
-    if (memory_dc) DeleteDC(memory_dc);
+    const bool ok = CaptureToBmp(window_dc, width, height, b.text_in, [&](HDC memory_dc) {
+        if (b.arg[0] == probe::kCapturePrintWindow) return PrintWindow(hwnd, memory_dc, 0) != FALSE;
+        return BitBlt(memory_dc, 0, 0, width, height, window_dc, 0, 0, SRCCOPY) != FALSE;
+    });
     ReleaseDC(hwnd, window_dc);
     b.values[0] = width;
     b.values[1] = height;
