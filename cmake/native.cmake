@@ -36,7 +36,7 @@ target_link_options(harmolab_core_tsan PUBLIC ${HARMOLAB_TSAN})
 target_link_libraries(harmolab_core_tsan PUBLIC Threads::Threads)
 add_executable(harmolab_tsan_tests ${HARMOLAB_THREADED_TESTS})
 target_link_libraries(harmolab_tsan_tests PRIVATE harmolab_core_tsan GTest::gtest_main)
-gtest_discover_tests(harmolab_tsan_tests TEST_PREFIX tsan. TEST_FILTER "-*AcrossReadBlocks*" PROPERTIES LABELS "unit;tsan"
+gtest_discover_tests(harmolab_tsan_tests TEST_PREFIX tsan. TEST_FILTER "-*AcrossReadBlocks*" PROPERTIES LABELS unit
     ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1")
 
 add_executable(harmolab_analyze tools/analyze_wave.cpp)
