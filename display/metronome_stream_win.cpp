@@ -3,13 +3,14 @@
 
 #include <windows.h>
 #include <mmsystem.h>
-#include <process.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/worker.h"
 #include "display/images_win.h"
 #include "display/metronome_player.h"
 #include "wavetools/playback_engine.h"
@@ -194,28 +195,30 @@ struct Stream {
     std::unique_ptr<MetronomePlayer> player;
     ScreenOutput screen;
     HANDLE device_event = nullptr;
-    HANDLE stop_event = nullptr;
-    HANDLE thread = nullptr;
     bool holds_device = false;
+    // Declared last: it is joined before anything it uses goes.
+    Worker refill;
 
     ~Stream() {
+        refill.RequestStop();
+        if (device_event) SetEvent(device_event);
+        refill.Join(std::chrono::milliseconds(kStopWaitMs));
         if (device_event) CloseHandle(device_event);
-        if (stop_event) CloseHandle(stop_event);
     }
 };
 
 std::unique_ptr<Stream> stream;
 
-unsigned __stdcall RefillThread(void* arg) {
-    Stream& s = *static_cast<Stream*>(arg);
-    const HANDLE wakes[2] = {s.stop_event, s.device_event};
+// The stream's thread: woken by the device (or, for the silent stand-in, by the wait's timeout), it
+// refills and moves the animation; a stop request also sets the device event so it ends at once.
+void Refill(Stream& s, Worker& worker) {
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
     s.player->Service();
     s.output->Begin();
-    for (;;) {
-        if (WaitForMultipleObjects(2, wakes, FALSE, s.output->WakeMs()) == WAIT_OBJECT_0) break;
-        s.player->Service();
+    while (!worker.StopRequested()) {
+        WaitForSingleObject(s.device_event, s.output->WakeMs());
+        if (!worker.StopRequested()) s.player->Service();
     }
-    return 0;
 }
 
 bool HasSound(const std::array<ClickSound, 2>& sounds) {
@@ -246,8 +249,7 @@ bool StartMetronomeStream(const std::array<ClickSound, 2>& sounds) {
     if (stream && !StopMetronomeStream()) return false;
     auto s = std::make_unique<Stream>();
     s->device_event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    s->stop_event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!s->device_event || !s->stop_event) return false;
+    if (!s->device_event) return false;
     s->output = OpenDevice(*s, sounds);
     s->holds_device = s->output != nullptr;
     if (!s->output) s->output = std::make_unique<SilentStream>();
@@ -257,8 +259,8 @@ bool StartMetronomeStream(const std::array<ClickSound, 2>& sounds) {
         app.playback_open = 1;
         app.play_kind = kPlayClick;
     }
-    s->thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RefillThread, s.get(), 0, nullptr));
-    if (!s->thread) {
+    Stream* started = s.get();
+    if (!s->refill.Start([started](Worker& worker) { Refill(*started, worker); })) {
         s->output->Close();
         if (s->holds_device) {
             app.playback_open = 0;
@@ -266,16 +268,15 @@ bool StartMetronomeStream(const std::array<ClickSound, 2>& sounds) {
         }
         return false;
     }
-    SetThreadPriority(s->thread, THREAD_PRIORITY_TIME_CRITICAL);
     stream = std::move(s);
     return true;
 }
 
 bool StopMetronomeStream() {
     if (!stream) return true;
-    SetEvent(stream->stop_event);
-    if (WaitForSingleObject(stream->thread, kStopWaitMs) != WAIT_OBJECT_0) return false;
-    CloseHandle(stream->thread);
+    stream->refill.RequestStop();
+    SetEvent(stream->device_event);
+    if (!stream->refill.Join(std::chrono::milliseconds(kStopWaitMs))) return false;
     stream->output->Close();
     if (stream->holds_device) {
         app.playback_open = 0;
