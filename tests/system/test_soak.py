@@ -58,8 +58,12 @@ class Soak(h.SystemTestCase):
     def test_ten_minutes_stay_flat(self):
         with self.session(name="soak") as s, SinkPlayer(self.env, self.sweep(s)) as player:
             started = time.monotonic()
-            baseline, step = None, 0
+            baseline, step, trend = None, 0, []
+            pid = program_pid(s.program)
             while time.monotonic() - started < SOAK_SECONDS:
+                minute = int((time.monotonic() - started) // 60)
+                if len(trend) <= minute:
+                    trend.append(resident_kib(pid))
                 if baseline is None and time.monotonic() - started >= BASELINE_SECONDS:
                     baseline = self.settle(s)
                     print("\none minute in: %r" % baseline, flush=True)
@@ -72,6 +76,7 @@ class Soak(h.SystemTestCase):
                 time.sleep(STEP_SECONDS)
             end = self.settle(s)
             print("after %.0f s and %d steps: %r" % (time.monotonic() - started, step, end), flush=True)
+            print("resident KiB at each minute, whatever the state: %r" % trend, flush=True)
             self.assertIsNotNone(baseline)
             self.assertLessEqual(end["gdi"] - baseline["gdi"], GDI_SLACK, (baseline, end))
             self.assertLessEqual(end["windows"] - baseline["windows"], WINDOW_SLACK, (baseline, end))
