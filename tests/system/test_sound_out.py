@@ -6,6 +6,7 @@ spectrum analyser. Sound is recorded from the null sink's monitor with parecord.
 import array
 import math
 import os
+import pathlib
 import time
 import unittest
 
@@ -27,9 +28,6 @@ OPEN_FILE_NAME = 1148  # the file-name field of the Open dialog (an Edit inside 
 # 6.28 / (2 pi) of its nominal frequency: 999.49 Hz for 1000 Hz, 439.78 Hz for 440 Hz.
 SOUNDING = 6.28 / (2 * math.pi)
 FREQUENCY_TOLERANCE = 0.001  # relative
-# Below the 0.05% between 999.49 and 1000 Hz, so that a synthesis with 2 pi can't pass; the
-# recordings measure within 0.001 Hz between dropouts.
-SIGNATURE_TOLERANCE_HZ = 0.2
 
 TUNER_ARGS = ["1"]
 TUNER_A4 = [("TARGET", "NOTE", "49")]
@@ -41,6 +39,15 @@ REFERENCE_TONE_SECONDS = 1.0
 POINTER_SETTLE_SECONDS = 0.3
 # How long after the WAVE check mark clears the analyser may still hear the file.
 LATE_SOUND = 3.0
+
+
+def choose_file(driver, command, wav):
+    """Posts a command that opens the WAV chooser and picks wav in it."""
+    driver.post(h.WM_COMMAND, command, 0)
+    chooser = wait_for_window(driver, OPEN_TITLE)
+    type_text(driver, child_handles(driver, chooser)[(OPEN_FILE_NAME, "Edit")], windows_path(wav))
+    driver.target(chooser)
+    driver.post(h.WM_COMMAND, h.IDOK, 0)
 
 
 class SoundOut(h.PaintedScreen):
@@ -59,23 +66,17 @@ class SoundOut(h.PaintedScreen):
         with self.session(TUNER_ARGS, ini=h.make_ini(ini)) as s:
             dialog, _ = self.open_tone_dialog(s)
             with MonitorRecording(self.env, os.path.join(s.program.cwd, "tone-dialog.raw")) as recording:
-                started = time.monotonic()
                 self.driver.target(dialog)
                 self.driver.send(h.WM_COMMAND, IDC_PLAY, 0)
                 self.assertEqual(self.play_button_text(dialog), "STOP", "the play button while the tone plays")
                 ended = poll(lambda: self.play_button_text(dialog) == "PLAY", 15.0, 0.1)
-                played = time.monotonic() - started
                 poll(lambda: ended_tone(recording.samples()), 5.0, 0.1)
                 measured = measure_tone(recording.stop())
-            print("Play at 1000 Hz for 2.5 s: button back after %.2f s; %s" % (played, describe(measured)))
             self.assertTrue(ended, "the play button did not read PLAY again after the tone")
             self.assertIsNotNone(measured, "the recording of Play is silent")
-            self.assertGreaterEqual(measured["clean"], 1.0, "less than a second without dropouts: %s"
-                                    % describe(measured))
-            self.assertAlmostEqual(measured["hz"], expected_hz, delta=expected_hz * FREQUENCY_TOLERANCE,
-                                   msg=describe(measured))
-            self.assertAlmostEqual(measured["hz"], expected_hz, delta=SIGNATURE_TOLERANCE_HZ,
-                                   msg="the tone is not the 6.28-step synthesis (1000 Hz would be 2 pi)")
+            self.assertGreaterEqual(measured["clean"], 1.0, describe(measured))
+            # 0.2 Hz lies below the 0.5 Hz between the 6.28-step synthesis and one with 2 pi.
+            self.assertAlmostEqual(measured["hz"], expected_hz, delta=0.2, msg=describe(measured))
             self.assertAlmostEqual(measured["seconds"], 2.5, delta=0.1, msg=describe(measured))
             self.assertEqual(s.quit(), 0)
 
@@ -130,15 +131,10 @@ class SoundOut(h.PaintedScreen):
             self.driver.post(h.WM_COMMAND, h.IDOK, 0)
             self.driver.gone(10)
             self.assertIn(windows_path(path) + "を作成しました。", texts, "message box %r" % texts)
-            # The header fields are the unit tests' business; here the sizes and the sound.
-            with open(path, "rb") as f:
-                data = f.read()
-            header = read_wave_header(data)
-            self.assertEqual((len(data), header["riff_size"], header["data_size"], header["rate"]),
-                             (n + 44, n + 36, n, RATE))
-            samples = array.array("h")
-            samples.frombytes(data[44:44 + n])
-            measured = measure_tone(samples)
+            # The header and the samples are the unit tests' business; here the typed fields reach them.
+            data = pathlib.Path(path).read_bytes()
+            self.assertEqual(len(data), n + 44)
+            measured = measure_tone(array.array("h", data[44:44 + n]))
             self.assertAlmostEqual(measured["hz"], hz * SOUNDING, delta=0.01, msg=describe(measured))
             s.retarget()
             self.assertEqual(s.quit(), 0)
@@ -158,12 +154,7 @@ class SoundOut(h.PaintedScreen):
             # null sink buffers about 1.7 s, the program hears its own playback that late, and the
             # rest is dropped when it closes the device after the last buffer returns.
             with MonitorRecording(self.env, os.path.join(s.program.cwd, "wave-play.raw")) as recording:
-                self.driver.post(h.WM_COMMAND, WAVE_PLAY, 0)
-                chooser = wait_for_window(self.driver, OPEN_TITLE)
-                controls = child_handles(self.driver, chooser)
-                type_text(self.driver, controls[(OPEN_FILE_NAME, "Edit")], windows_path(wav))
-                self.driver.target(chooser)
-                self.driver.post(h.WM_COMMAND, h.IDOK, 0)
+                choose_file(self.driver, WAVE_PLAY, wav)
                 self.driver.gone(10)
                 started = time.monotonic()
                 s.retarget()
@@ -189,22 +180,16 @@ class SoundOut(h.PaintedScreen):
                 poll(observe, 20.0, 0.05)
                 poll(lambda: ended_tone(recording.samples()), 5.0, 0.1)
                 measured = measure_tone(recording.stop())
-            print("WAVE playback of 2 s: check mark at %s s, A3 at %s s, cleared at %s s; %s"
-                  % (tuple("%.2f" % seen[k] if seen[k] is not None else "never" for k in ("checked", "a3", "cleared"))
-                     + (describe(measured),)))
             self.assertIsNotNone(seen["checked"], "the WAVE item was never checked while the file played")
             if seen["a3"] is None:
                 self.compare(s, view.status(last["image"]), STATUS_A3)
             self.assertIsNotNone(seen["cleared"], "the WAVE check mark did not clear within 20 s")
             self.assertGreaterEqual(seen["cleared"], 1.5, "the check mark cleared before the file could play out")
             self.assertIsNotNone(measured, "nothing was played into the sink")
-            self.assertAlmostEqual(measured["seconds"], 2.0, delta=0.1, msg="the file did not play in full: %s"
-                                   % describe(measured))
+            self.assertAlmostEqual(measured["seconds"], 2.0, delta=0.1, msg=describe(measured))
             self.assertAlmostEqual(measured["hz"], 440, delta=440 * FREQUENCY_TOLERANCE, msg=describe(measured))
-            poll(lambda: plain_status(view.status(s.capture("after")[0])), 10.0)
-            image, png = s.capture("after")
-            self.assertTrue(plain_status(view.status(image)), "the analyser still detects a note after the file "
-                                                               "played out; %s" % png)
+            self.assertTrue(poll(lambda: plain_status(view.status(s.capture("after")[0])), 10.0),
+                            "the analyser still detects a note after the file played out")
             self.assertEqual(s.quit(), 0)
 
 

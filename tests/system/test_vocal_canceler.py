@@ -9,8 +9,8 @@ file, when the dialog is closed or the program quits in the middle of it."""
 import array
 import math
 import os
+import pathlib
 import random
-import struct
 import time
 import unittest
 import wave
@@ -22,13 +22,9 @@ from test_spectrum_live import poll
 CANCELER = h.IDM_VOCAL_CANCEL_SIMPLE
 TITLE = "Quellvox"
 IDC_ORIGINAL, IDC_INST, IDC_OUTPUT = h.IDC_CANCELER_ORIGINAL, h.IDC_CANCELER_INST, h.IDC_CANCELER_OUTPUT
-IDC_KARAOKE, IDC_WITH_INST, IDC_GET_VOCAL = h.IDC_CANCELER_KARAOKE, h.IDC_CANCELER_WITH_INST, h.IDC_CANCELER_GET_VOCAL
+IDC_GET_VOCAL = h.IDC_CANCELER_GET_VOCAL
 IDC_MAKE, IDC_RANGE = h.IDC_CANCELER_MAKE, h.IDC_CANCELER_RANGE
 IDC_PLAY_ORIGINAL, IDC_PLAY_OUTPUT = h.IDC_CANCELER_PLAY_ORIGINAL, h.IDC_CANCELER_PLAY_OUTPUT
-IDC_RESTART, IDC_BACK_10S = h.IDC_CANCELER_RESTART, h.IDC_CANCELER_BACK_10S
-IDC_FORWARD_3S, IDC_FORWARD_10S = h.IDC_CANCELER_FORWARD_3S, h.IDC_CANCELER_FORWARD_10S
-IDC_WORK, IDC_POSITION = h.IDC_CANCELER_WORK_PROGRESS, h.IDC_CANCELER_POSITION
-IDC_BEST_SCORE, IDC_PLAY_POSITION = h.IDC_CANCELER_BEST_SCORE, h.IDC_CANCELER_PLAY_POSITION
 PBM_GETPOS = 0x0408
 BM_CLICK = 0x00F5
 WM_GETTEXTLENGTH = 0x000E
@@ -65,13 +61,6 @@ def sine(hz, rate, n, amplitude):
     return int(round(amplitude * math.sin(2 * math.pi * hz * n / rate)))
 
 
-def correlation(a, b):
-    ab = sum(x * y for x, y in zip(a, b))
-    aa = sum(x * x for x in a)
-    bb = sum(y * y for y in b)
-    return ab / math.sqrt(aa * bb) if aa and bb else 0.0
-
-
 class VocalCanceler(h.SystemTestCase):
     def open_dialog(self, s):
         s.command(CANCELER)
@@ -92,7 +81,7 @@ class VocalCanceler(h.SystemTestCase):
         # "RUN" while the worker runs, "Make" once it has ended.
         done = poll(lambda: self.texts(dialog)[IDC_MAKE] == "Make" and os.path.exists(output), RUN_TIMEOUT, 0.2)
         self.assertTrue(done, "Make did not end within %.0f s: %r" % (RUN_TIMEOUT, self.texts(dialog)))
-        self.driver.target(controls[(IDC_WORK, "msctls_progress32")])
+        self.driver.target(controls[(h.IDC_CANCELER_WORK_PROGRESS, "msctls_progress32")])
         self.assertEqual(self.driver.send(PBM_GETPOS), 100, "work progress at the end")
 
     def test_dialog_opens_with_its_labels(self):
@@ -101,24 +90,10 @@ class VocalCanceler(h.SystemTestCase):
             # Another process reads an edit's length, not its text: the default range "1000".
             self.driver.target(controls[(IDC_RANGE, "Edit")])
             self.assertEqual(self.driver.send(WM_GETTEXTLENGTH), 4)
-            texts = self.texts(dialog)
-            for cid, text in ((IDC_KARAOKE, "Make Karaoke"), (IDC_WITH_INST, "Get vocal from CD(including intrumental)"),
-                              (IDC_GET_VOCAL, "Get Vocal"), (IDC_MAKE, "Make"),
-                              (IDC_POSITION, "0secxxxxxxxxx"), (IDC_BEST_SCORE, "NO,NO,NO,NO,NO"),
-                              (h.IDC_CANCELER_IGNORE, "ignore"), (IDC_PLAY_OUTPUT, "PLAY"), (IDC_RESTART, "|<<"), (1036, ">>")):
-                self.assertEqual(texts.get(cid), text, "control %d" % cid)
             self.driver.target(dialog)
-            labels = {c[4] for c in self.driver.children()}
-            for label in ("入力ファイル", "出力ファイル", "範囲", "msec", "再生位置"):
+            labels = {c[4] for c in self.driver.children()}  # the static labels share one id
+            for label in ("入力ファイル", "出力ファイル", "範囲", "再生位置", "Make", "PLAY"):
                 self.assertIn(label, labels)
-            self.driver.target(dialog)
-            time.sleep(1.0)  # let every control paint before the capture
-            bmp = os.path.join(s.program.cwd, "canceler.bmp")
-            self.driver.capture(bmp)
-            image = h.Image.read_bmp(bmp)
-            png = image.write_png(os.path.join(s.program.cwd, "canceler.png"))
-            print("dialog capture: %s" % png)
-            self.assertGreater(len(image.colours()), 3, "the capture shows a drawn dialog: %s" % png)
             self.driver.post(h.WM_COMMAND, h.IDOK, 0)
             self.assertTrue(poll(lambda: not [w for w in self.driver.desktop() if w[3] == TITLE], 10.0))
             self.assertEqual(s.quit(), 0)
@@ -128,29 +103,23 @@ class VocalCanceler(h.SystemTestCase):
         with self.session() as s:
             original = os.path.join(s.program.cwd, "song.wav")
             output = os.path.join(s.program.cwd, "karaoke.wav")
-            stereo, voice, side = [], [], []
+            stereo, side = [], []
             for n in range(frames):
-                v = sine(440, rate, n, 9000)
-                left, right = sine(700, rate, n, 5000), sine(110, rate, n, 4000)
+                v, left, right = sine(440, rate, n, 9000), sine(700, rate, n, 5000), sine(110, rate, n, 4000)
                 stereo += [v + left, v + right]
-                voice.append(v)
                 side.append(left - right)
             write_wave(original, rate, 2, stereo)
             dialog, controls = self.open_dialog(s)
             self.make(dialog, controls, original, output)
             header, size, out = read_samples(output)
-            self.assertEqual((header["channels"], header["rate"], header["byte_rate"], header["align"], header["bits"]),
-                             (1, rate, 2 * rate, 2, 16))
-            self.assertEqual((header["data_size"], header["riff_size"], size), (2 * frames, 2 * frames + 36, 2 * frames + 44))
-            self.assertEqual(out, side, "the output is left minus right")
-            self.assertLess(abs(correlation(out, voice)), 0.02, "the centre voice is gone")
-            self.assertGreater(correlation(out, side), 0.999, "the side content is kept")
+            self.assertEqual((header["channels"], header["rate"], size), (1, rate, 2 * frames + 44))
+            self.assertEqual(out, side, "the centre voice is gone, left minus right stays")
 
             self.driver.target(dialog)
             self.driver.post(h.WM_COMMAND, IDC_PLAY_OUTPUT, 0)
             self.assertTrue(poll(lambda: self.texts(dialog)[IDC_PLAY_OUTPUT] == "STOP", 10.0), "Play did not start")
             self.assertTrue(poll(lambda: self.texts(dialog)[IDC_PLAY_OUTPUT] == "PLAY", 15.0), "play did not end")
-            self.driver.target(controls[(IDC_PLAY_POSITION, "msctls_progress32")])
+            self.driver.target(controls[(h.IDC_CANCELER_PLAY_POSITION, "msctls_progress32")])
             self.assertEqual(self.driver.send(PBM_GETPOS), 100, "play position at the end")
             self.assertEqual(s.quit(), 0)
 
@@ -165,8 +134,8 @@ class VocalCanceler(h.SystemTestCase):
             self.driver.post(h.WM_COMMAND, IDC_PLAY_ORIGINAL, 0)
             self.assertTrue(poll(lambda: self.texts(dialog)[IDC_PLAY_ORIGINAL] == "STOP", 10.0), "Play did not start")
             # (button, still playing afterwards)
-            for button, playing in ((IDC_RESTART, True), (IDC_FORWARD_3S, True), (IDC_BACK_10S, True),
-                                    (IDC_FORWARD_10S, False)):
+            for button, playing in ((h.IDC_CANCELER_RESTART, True), (h.IDC_CANCELER_FORWARD_3S, True),
+                                    (h.IDC_CANCELER_BACK_10S, True), (h.IDC_CANCELER_FORWARD_10S, False)):
                 self.driver.target(dialog)
                 self.driver.send(h.WM_COMMAND, button, 0)
                 self.assertEqual(self.texts(dialog)[IDC_PLAY_ORIGINAL], "STOP" if playing else "PLAY",
@@ -185,9 +154,7 @@ class VocalCanceler(h.SystemTestCase):
             self.driver.target(controls[(IDC_GET_VOCAL, "Button")])
             self.driver.post(BM_CLICK)
             self.make(dialog, controls, original, output, inst)
-            header, _, out = read_samples(output)
-            self.assertEqual((header["channels"], header["data_size"]), (1, 2 * len(pairs)))
-            self.assertEqual(out, [-200, 0, 40, 0] * 1000)
+            self.assertEqual(read_samples(output)[2], [-200, 0, 40, 0] * 1000, "the radio button chose Get Vocal")
             self.assertEqual(s.quit(), 0)
 
     def test_vocal_from_cd_subtracts_the_aligned_instrumental(self):
@@ -208,23 +175,19 @@ class VocalCanceler(h.SystemTestCase):
             dialog, controls = self.open_dialog(s)
             self.make(dialog, controls, original, output, inst)
             texts = self.texts(dialog)
-            print("search display: %r %r %r %r" % tuple(texts[i] for i in (IDC_POSITION, h.IDC_CANCELER_BEST_SECONDS, IDC_BEST_SCORE, h.IDC_CANCELER_BEST_REMAINDER)))
-            self.assertTrue(texts[1023].startswith("0sec 7999 "), "the search ran through the range: %r" % texts[1023])
+            self.assertTrue(texts[1023].startswith("0sec 7999 "), "the search display reached the range's end: %r"
+                            % texts[1023])
             self.assertEqual(texts[1024], "0sec ")
-            header, _, out = read_samples(output)
-            self.assertEqual((header["channels"], header["rate"]), (2, rate))
-            # The Inst is found 2000 frames in; the Original is skipped to line up with it, and
-            # its sound lands where the Inst's did.
-            start = intro * 2
-            self.assertEqual(out[start:start + len(voice)], voice, "Original minus aligned Inst is the voice")
+            # The Inst is found 2000 frames in; the voice lands where the Inst's sound did.
+            out = read_samples(output)[2]
+            self.assertEqual(out[intro * 2:intro * 2 + len(voice)], voice, "Original minus aligned Inst is the voice")
             self.assertEqual(s.quit(), 0)
 
     def test_output_naming_the_original_is_refused(self):
         with self.session() as s:
             original = os.path.join(s.program.cwd, "song.wav")
             write_wave(original, 8000, 2, [sine(440, 8000, n // 2, 9000) for n in range(16000)])
-            with open(original, "rb") as f:
-                before = f.read()
+            before = pathlib.Path(original).read_bytes()
             files_before = sorted(os.listdir(s.program.cwd))
             dialog, controls = self.open_dialog(s)
             type_text(self.driver, controls[(IDC_ORIGINAL, "Edit")], windows_path(original))
@@ -240,8 +203,7 @@ class VocalCanceler(h.SystemTestCase):
             self.driver.post(h.WM_COMMAND, h.IDOK, 0)
             self.assertIn("出力ファイルが入力ファイルと同じです。別の出力ファイルを指定してください。", texts)
             self.assertEqual(self.texts(dialog)[IDC_MAKE], "Make", "no run started")
-            with open(original, "rb") as f:
-                self.assertEqual(f.read(), before, "the Original is untouched")
+            self.assertEqual(pathlib.Path(original).read_bytes(), before, "the Original is untouched")
             self.assertEqual(sorted(os.listdir(s.program.cwd)), files_before, "no file was made")
             self.assertEqual(s.quit(), 0)
 

@@ -9,8 +9,7 @@ import time
 import unittest
 
 import harmolab as h
-from test_sound_out import WAVE_PLAY, OPEN_FILE_NAME, OPEN_TITLE, child_handles, type_text, wait_for_window, \
-    windows_path
+from test_sound_out import WAVE_PLAY, child_handles, choose_file, type_text, wait_for_window, windows_path
 from test_spectrum_live import poll
 
 WAVE_VIEW, TUNER = h.IDM_WAVE_VIEW, h.IDM_TUNER
@@ -43,32 +42,16 @@ class ExeElsewhere:
         return getattr(self._env, name)
 
 
-def dark(pixel):
-    return max(pixel) < 80
-
-
 class WaveView(h.SystemTestCase):
     def open_view(self, s, wav):
-        s.retarget()
-        self.driver.post(h.WM_COMMAND, WAVE_VIEW, 0)
-        chooser = wait_for_window(self.driver, OPEN_TITLE)
-        controls = child_handles(self.driver, chooser)
-        type_text(self.driver, controls[(OPEN_FILE_NAME, "Edit")], windows_path(wav))
-        self.driver.target(chooser)
-        self.driver.post(h.WM_COMMAND, h.IDOK, 0)
+        self.choose(s, WAVE_VIEW, wav)
         view = self.driver.wait_window(CLASS, timeout=10)["hwnd"]
         self.driver.target(view)
         return view
 
     def choose(self, s, command, wav):
-        """Sends a command that opens the WAV chooser and picks wav in it."""
         s.retarget()
-        self.driver.post(h.WM_COMMAND, command, 0)
-        chooser = wait_for_window(self.driver, OPEN_TITLE)
-        controls = child_handles(self.driver, chooser)
-        type_text(self.driver, controls[(OPEN_FILE_NAME, "Edit")], windows_path(wav))
-        self.driver.target(chooser)
-        self.driver.post(h.WM_COMMAND, h.IDOK, 0)
+        choose_file(self.driver, command, wav)
 
     def boxes(self):
         return [w for w in self.driver.desktop() if w[1] == "#32770"]
@@ -94,9 +77,7 @@ class WaveView(h.SystemTestCase):
         os.makedirs(os.path.join(session.program.cwd, "elsewhere"), exist_ok=True)
         wav = make_sox_wave(os.path.join(session.program.cwd, "elsewhere", "sine20.wav"))
         with session as s:
-            self.choose(s, WAVE_VIEW, wav)
-            view = self.driver.wait_window(CLASS, timeout=10)["hwnd"]
-            self.driver.target(view)
+            self.open_view(s, wav)
             self.driver.post(h.WM_CLOSE)
             self.assertTrue(poll(lambda: not self.driver.find(CLASS), 5.0, 0.1))
             s.retarget()
@@ -116,7 +97,6 @@ class WaveView(h.SystemTestCase):
         bmp = os.path.join(s.program.cwd, name + ".bmp")
         self.driver.capture(bmp)
         image = h.Image.read_bmp(bmp)
-        image.write_png(os.path.join(s.program.cwd, name + ".png"))
         # Only the client area: the caption's colours follow the activation, not the view.
         left, top, _, _ = self.driver.rect()
         c_left, c_top, c_right, c_bottom = self.driver.client()
@@ -124,20 +104,13 @@ class WaveView(h.SystemTestCase):
         return image.crop(x, y, x + c_right - c_left, y + c_bottom - c_top)
 
     def wave_area(self, image):
-        """Dark pixels of the wave area: between the grey margins, below the caption and menu bar.
-        Returns (count above the middle, count below) over the middle third of the width."""
-        top = 0
-        width = image.width
-        above = below = 0
-        middle = (top + image.height) // 2
-        for y in range(top, image.height - 4):
-            for x in range(width // 3, 2 * width // 3):
-                if dark(image.pixel(x, y)):
-                    if y < middle - 10:
-                        above += 1
-                    elif y > middle + 10:
-                        below += 1
-        return above, below
+        """Dark pixels of the trace over the middle third of the width: (count above the middle, below)."""
+        middle, counts = image.height // 2, [0, 0]
+        for y in range(image.height - 4):
+            for x in range(image.width // 3, 2 * image.width // 3):
+                if abs(y - middle) > 10 and max(image.pixel(x, y)) < 80:
+                    counts[y > middle] += 1
+        return counts
 
     def step(self, view, command=None, key=None):
         self.driver.target(view)
@@ -157,10 +130,7 @@ class WaveView(h.SystemTestCase):
             self.assertTrue(poll(lambda: self.checked(s), 5.0, 0.1), "40040 is not checked while the view is open")
 
             start = self.picture(s, view, "start")
-            above, below = self.wave_area(start)
-            print("dark pixels above / below the centre line: %d / %d" % (above, below))
-            self.assertGreater(above, 20, "no trace above the centre line")
-            self.assertGreater(below, 20, "no trace below the centre line")
+            self.assertGreater(min(self.wave_area(start)), 20, "no trace above or below the centre line")
 
             # (case, how, the picture equals the start afterwards)
             cases = [
@@ -173,38 +143,23 @@ class WaveView(h.SystemTestCase):
                 ("W", dict(command=WIDER), False),
                 ("d", dict(command=NARROWER), True),
             ]
-            for case, how, same in cases:
-                with self.subTest(case=case):
-                    self.step(view, **how)
-                    image = self.picture(s, view, "after-" + case.replace("|", "bar").replace("<", "back")
-                                         .replace(">", "fwd").replace(" ", "-"))
-                    changed = start.difference(image)
-                    if same:
-                        self.assertFalse(changed, "%s did not return to the first screen: %r" % (case, changed))
-                    else:
-                        self.assertTrue(changed, "%s did not change the picture" % case)
+            for n, (case, how, same) in enumerate(cases):
+                self.step(view, **how)
+                changed = start.difference(self.picture(s, view, "step%d" % n))
+                self.assertEqual(not changed, same, "%s: the picture %s" % (case, changed or "did not change"))
 
             # The item again closes the view and clears its check mark.
             s.retarget()
             self.driver.send(h.WM_COMMAND, WAVE_VIEW, 0)
-            self.assertTrue(poll(lambda: not self.driver.find(CLASS), 5.0, 0.1),
-                            "the view is still open after 40040")
+            self.assertTrue(poll(lambda: not self.driver.find(CLASS), 5.0, 0.1), "still open after 40040")
             self.assertFalse(self.checked(s), "40040 is still checked")
-
-            # Open again, close with the close box.
-            view = self.open_view(s, wav)
-            self.assertTrue(poll(lambda: self.checked(s), 5.0, 0.1))
-            self.driver.target(view)
+            # Open again, close with the close box; the item opens it once more after that.
+            self.open_view(s, wav)
             self.driver.post(h.WM_CLOSE)
             self.assertTrue(poll(lambda: not self.driver.find(CLASS), 5.0, 0.1), "the close box left the view open")
             self.assertTrue(poll(lambda: not self.checked(s), 5.0, 0.1), "40040 is still checked after the close box")
-
-            # And the item opens it once more after that.
-            view = self.open_view(s, wav)
+            self.open_view(s, wav)
             self.assertTrue(poll(lambda: self.checked(s), 5.0, 0.1))
-            s.retarget()
-            self.driver.send(h.WM_COMMAND, WAVE_VIEW, 0)
-            self.assertTrue(poll(lambda: not self.driver.find(CLASS), 5.0, 0.1))
             self.assertEqual(s.quit(), 0)
 
     def jump_dialog(self, view):
@@ -237,9 +192,8 @@ class WaveView(h.SystemTestCase):
             self.assertEqual(limit, "MAX=0:0:15:0msec")
             self.assertEqual(lengths, (1, 1), "the fields open with 0 and 0")
             # (minutes, seconds typed, length of the seconds field when the dialog opens again: the
-            # current time's seconds, 12 or 3 or 10 here)
-            cases = [("0", "12", 2), ("0", "15", 2), ("0", "3", 1), ("-1", "0", 1), ("0", "10", 2), ("x", "1", 2)]
-            for minutes, seconds, shown in cases:
+            # current time's seconds; a refused jump keeps them). The rules are the unit tests' business.
+            for minutes, seconds, shown in [("0", "12", 2), ("0", "3", 1), ("x", "10", 1)]:
                 with self.subTest(jump="%s:%s" % (minutes, seconds)):
                     type_text(self.driver, controls[(JUMP_MINUTES, "Edit")], minutes)
                     type_text(self.driver, controls[(JUMP_SECONDS, "Edit")], seconds)

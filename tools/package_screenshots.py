@@ -3,7 +3,7 @@
 (Wine's own theme) at 100 %, and the main window at 150 % (LogPixels 144), each in a fresh Wine prefix on
 a private X server.
 
-  python3 tests/system/package_screenshots.py OUT_DIR [STATE_DIR]
+  python3 tools/package_screenshots.py OUT_DIR [STATE_DIR]
 
 Needs the Windows build with its packages (cmake --build --preset windows)."""
 
@@ -12,8 +12,9 @@ import sys
 import tempfile
 import time
 
-import harmolab as h
-from test_package import FreshEnvironment, packages, session_at
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "tests", "system"))
+import harmolab as h  # noqa: E402 (the system-test harness drives the program)
+from harmolab.package import FreshEnvironment, packages, session_at  # noqa: E402
 
 DIALOGS = [("package-config.png", h.IDM_CONFIG), ("package-tone.png", h.IDM_SINE_WAVE),
            ("package-tuning.png", h.IDM_GUITAR_TUNING)]
