@@ -39,7 +39,8 @@ void StartMetronome() {
     app.tick_count = 0;
     InvalidateDrawingArea();
     const std::array<ClickSound, 2> sounds = {ClickSoundOf(click_slots[0]), ClickSoundOf(click_slots[1])};
-    stream_running = StartMetronomeStream(sounds);
+    // Entering the screen while the pause is lit (set on another tool) starts the run held.
+    stream_running = StartMetronomeStream(sounds, app.paused != 0);
     app.worker_state = stream_running ? 1 : 0;
 }
 

@@ -245,7 +245,7 @@ std::unique_ptr<StreamOutput> OpenDevice(Stream& s, const std::array<ClickSound,
 
 }  // namespace
 
-bool StartMetronomeStream(const std::array<ClickSound, 2>& sounds) {
+bool StartMetronomeStream(const std::array<ClickSound, 2>& sounds, bool paused) {
     if (stream && !StopMetronomeStream()) return false;
     auto s = std::make_unique<Stream>();
     s->device_event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
@@ -253,6 +253,7 @@ bool StartMetronomeStream(const std::array<ClickSound, 2>& sounds) {
     s->output = OpenDevice(*s, sounds);
     s->holds_device = s->output != nullptr;
     if (!s->output) s->output = std::make_unique<SilentStream>();
+    if (paused) s->output->Pause(true);
     s->player = std::make_unique<MetronomePlayer>(app, *s->output, sounds, s->screen);
     if (s->holds_device) {
         // Other sounds are refused while the metronome holds the device.
