@@ -13,9 +13,10 @@ import time
 import unittest
 
 import harmolab as h
-from harmolab import RATE, MonitorRecording, windows_path
+from harmolab import RATE, MonitorRecording, wait_for_window, windows_path
 
 POWER, PAUSE = h.IDM_POWER, h.IDM_PAUSE
+TONE_DIALOG, TONE_TITLE, TONE_PLAY = h.IDM_SINE_WAVE, "正弦波の作成", h.IDC_TONE_PLAY
 ARGS = ["2", "120", "3"]
 BEAT_FRAMES = RATE * 60 // 120
 INTERVAL_TOLERANCE = RATE // 2000  # frames: half a millisecond
@@ -173,6 +174,26 @@ class MetronomeSound(h.SystemTestCase):
             lines = s.program.debug_lines()
         self.assertEqual([line for line in lines if line.startswith("Destroy")][:4],
                          ["Destroy 1", "Destroy 2", "Destroy 3", "Destroy 4"])
+
+    def test_a_tone_is_refused_while_the_metronome_holds_the_device_and_plays_once_it_stops(self):
+        tone = [("SINE", "HZ", "1000"), ("SINE", "TYPE", "1"), ("SINE", "VOL", "16000"), ("SAMPLING", "TIME", "500")]
+        with self.session([], ini=h.make_ini(tone)) as s:
+            s.driver.send(h.WM_APP_GO_METRONOME)
+            s.command(POWER)
+            s.command(TONE_DIALOG)
+            dialog = wait_for_window(self.driver, TONE_TITLE)
+
+            def play():
+                self.driver.target(dialog)
+                self.driver.send(h.WM_COMMAND, TONE_PLAY, 0)
+                return [c[4] for c in self.driver.children() if c[1] == TONE_PLAY][0]
+
+            self.assertNotEqual(play(), "STOP", "a tone started while the metronome ran")
+            s.retarget()
+            s.command(POWER)
+            self.assertEqual(play(), "STOP", "no tone once the metronome stopped")
+            s.retarget()
+            self.assertEqual(s.quit(), 0)
 
     def test_click_files_of_the_settings_play_whatever_their_format(self):
         sox = shutil.which("sox")
