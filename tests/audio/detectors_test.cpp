@@ -134,12 +134,9 @@ TEST_F(DetectorsTest, TunerNamesTheFundamentalWithItsCents) {
         double cents;
         std::vector<double> weights;
     } cases[] = {
-        {"sine A4", 49, 0, {0.5}},
         {"sine A0", 1, 0, {0.5}},
         {"sine C8", 88, 0, {0.5}},
         {"sine A4 sharp", 49, 23, {0.5}},
-        {"sine E6 flat", 64, -25, {0.5}},
-        {"sine F#4 far sharp", 46, 40, {0.5}},
         // A plucked guitar string: its second harmonic 6 dB above the fundamental.
         {"guitar E2", 20, 0, {0.1, 0.2, 0.08, 0.05, 0.03}},
         {"guitar A2 flat", 25, -12, {0.1, 0.2, 0.08, 0.05, 0.03}},
