@@ -137,7 +137,7 @@ bool LoadClickSound(const std::vector<std::string>& candidates, WaveSource& slot
             return true;
         }
         if (ConvertToClickFormat(slot)) {
-            // The device opens in the sounds' format, which is now the ring's.
+            // The device opens in the sounds' format, which is now the click format.
             shared_output_format = SharedOutputFormat{ClickRate, ClickChannels - 1, ClickBits};
             return true;
         }
@@ -174,14 +174,14 @@ bool ConvertToClickFormat(WaveSource& sound) {
     }
     const PcmFormat format{sound.sampleRate, sound.channels, sound.bitsPerSample};
     if (!sound.buffer || format.rate <= 0 || PcmFrameBytes(format) == 0) return false;
-    // No more input than one ring's worth of output needs.
-    const std::uint64_t framesWanted = std::uint64_t{ClickRingBytes} / 4 * std::uint64_t(format.rate) / ClickRate + 2;
+    // No more input than the longest click kept needs.
+    const std::uint64_t framesWanted = std::uint64_t{MaxClickBytes} / 4 * std::uint64_t(format.rate) / ClickRate + 2;
     const std::uint64_t inputBytes =
         std::min<std::uint64_t>(std::min(sound.bytesToQueue, sound.bufferBytes), framesWanted * PcmFrameBytes(format));
     const std::vector<std::int16_t> samples =
         ConvertPcm16(sound.buffer, static_cast<std::size_t>(inputBytes), format, ClickRate, ClickChannels);
     if (samples.empty()) return false;
-    const std::size_t bytes = std::min<std::size_t>(samples.size() * sizeof(std::int16_t), ClickRingBytes);
+    const std::size_t bytes = std::min<std::size_t>(samples.size() * sizeof(std::int16_t), MaxClickBytes);
     WaveSource converted;
     if (!AllocateSourceBuffer(converted, static_cast<std::uint32_t>(bytes))) return false;
     for (std::size_t i = 0; i < bytes / 2; ++i) {
@@ -209,23 +209,14 @@ std::vector<std::string> ClickFileCandidates(int slot, const std::string& config
     return out;
 }
 
-void FreeClickSet(WaveSource* slots, int slot_count, WaveSource& ring) {
+void FreeClickSet(WaveSource* slots, int slot_count) {
     for (int i = 0; i < slot_count; ++i) ResetWaveSource(slots[i]);
-    ResetWaveSource(ring);
 }
 
-bool LoadClickSet(WaveSource* slots, int slot_count, WaveSource& ring,
-                  const std::array<std::vector<std::string>, 2>& candidates) {
-    FreeClickSet(slots, slot_count, ring);
+bool LoadClickSet(WaveSource* slots, int slot_count, const std::array<std::vector<std::string>, 2>& candidates) {
+    FreeClickSet(slots, slot_count);
     if (slot_count < 2) return false;
     const bool accent = LoadClickSound(candidates[0], slots[kAccentClickSlot]);
     const bool beat = LoadClickSound(candidates[1], slots[kBeatClickSlot]);
-    if (!accent || !beat) return false;
-    if (!AllocateSourceBuffer(ring, ClickRingBytes)) return false;
-    ring.sampleRate = ClickRate;
-    ring.bitsPerSample = ClickBits;
-    ring.channels = ClickChannels;
-    ring.bytesToQueue = 0;
-    ring.bytesInFile = 0;
-    return true;
+    return accent && beat;
 }

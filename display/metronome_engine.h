@@ -51,8 +51,8 @@ bool MetronomeStep(AppState& state, MetronomeOutput& output);
 // Click sounds.
 
 // Turns a loaded sound of any format that LoadWaveFile accepts (8, 16, 24 or 32 bits, mono or
-// stereo, any rate) into 16-bit 44,100 Hz stereo, the click ring's format, band-limited (ConvertPcm16), and
-// keeping at most one ring's worth. A sound already in that format is left alone. False (the sound
+// stereo, any rate) into 16-bit 44,100 Hz stereo, the click format, band-limited (ConvertPcm16), and
+// keeping at most MaxClickBytes. A sound already in that format is left alone. False (the sound
 // unchanged) when it holds no whole sample frame or the memory isn't there.
 bool ConvertToClickFormat(WaveSource& sound);
 
@@ -61,13 +61,11 @@ bool ConvertToClickFormat(WaveSource& sound);
 std::vector<std::string> ClickFileCandidates(int slot, const std::string& configured,
                                              const std::vector<std::string>& folders);
 
-// Frees every slot's sound and the ring.
-void FreeClickSet(WaveSource* slots, int slot_count, WaveSource& ring);
+// Frees every slot's sound.
+void FreeClickSet(WaveSource* slots, int slot_count);
 
-// Frees everything, loads slots 0 and 1 from the first candidate of each that loads (converted to
-// the ring's format), then makes a new zero-filled ring of ClickRingBytes in 16-bit 44,100 Hz stereo
-// with readPos at its start. False when either sound or the ring fails; the ring is then not made.
-bool LoadClickSet(WaveSource* slots, int slot_count, WaveSource& ring,
-                  const std::array<std::vector<std::string>, 2>& candidates);
+// Frees everything, then loads slots 0 and 1 from the first candidate of each that loads (converted to
+// the click format). False when either sound fails.
+bool LoadClickSet(WaveSource* slots, int slot_count, const std::array<std::vector<std::string>, 2>& candidates);
 
 #endif

@@ -69,11 +69,11 @@ bool LoadClickSounds() {
         ClickFileCandidates(kAccentClickSlot, app.metro_sound_file[0], folders),
         ClickFileCandidates(kBeatClickSlot, app.metro_sound_file[1], folders),
     };
-    return LoadClickSet(click_slots.data(), kClickSlotCount, click_ring, candidates);
+    return LoadClickSet(click_slots.data(), kClickSlotCount, candidates);
 }
 
 void FreeClickSounds() {
     // At exit the stream must not outlive the sounds it mixes.
     EndStream();
-    FreeClickSet(click_slots.data(), kClickSlotCount, click_ring);
+    FreeClickSet(click_slots.data(), kClickSlotCount);
 }

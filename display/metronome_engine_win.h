@@ -13,9 +13,9 @@ void StopMetronome();
 void PauseMetronome(bool paused);
 // Entering the metronome screen: the click sounds are loaded again, the rod stands upright.
 void ResetMetronomeScreen();
-// True when both click sounds and the click ring are ready.
+// True when both click sounds are ready.
 bool LoadClickSounds();
-// Ends a run that still plays, then frees the sounds and the ring.
+// Ends a run that still plays, then frees the sounds.
 void FreeClickSounds();
 
 #endif

@@ -1,5 +1,5 @@
 // Makes the metronome's default click sounds: a bright, loud 'tock' for the accented beat and a
-// lower, softer 'tick' for the others, 16-bit 44,100 Hz stereo (the click ring's format, so they are
+// lower, softer 'tick' for the others, 16-bit 44,100 Hz stereo (the click format, so they are
 // played as they are).
 //
 // Usage: make_click_sounds OUTDIR  -> OUTDIR/click_accent.wav, OUTDIR/click.wav

@@ -15,7 +15,7 @@ bool HasData(const WaveSource& source) {
 }
 
 // Copies `count` bytes from the source's buffer at readPos, continuing at the buffer's start when
-// its end is reached (the click ring is no multiple of a buffer length); readPos follows, and
+// its end is reached (a buffer need not be a multiple of the device buffer's length); readPos follows, and
 // never rests on the end.
 void TakeBytes(WaveSource& source, std::uint8_t* dest, std::uint32_t count) {
     std::uint8_t* const end = source.buffer + source.bufferBytes;
@@ -43,7 +43,12 @@ WaveSource& PlaySourceFor(int play_kind) {
         case kPlayTone: return tone_source;
         case kPlayAnalysis:
         case kPlayCanceler: return stream_source;
-        default: return click_ring;
+        default: {
+            // Nothing else refills: the metronome streams on its own and the volume's short open
+            // queues nothing.
+            static WaveSource nothing;
+            return nothing;
+        }
     }
 }
 

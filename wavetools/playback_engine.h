@@ -16,9 +16,9 @@
 
 constexpr int PlayBufferCount = 8;
 
-// The metronome's click ring: 16-bit stereo at 44,100 Hz. Its size is no multiple of a buffer
-// length, so copies out of it and into it wrap around its end.
-constexpr std::uint32_t ClickRingBytes = 4000000;
+// The metronome's click format, 16-bit stereo at 44,100 Hz (its stream's), and the longest click
+// kept (about 22 s).
+constexpr std::uint32_t MaxClickBytes = 4000000;
 constexpr int ClickRate = 44100;
 constexpr int ClickBits = 16;
 constexpr int ClickChannels = 2;
@@ -39,7 +39,7 @@ constexpr std::uint32_t PlayBufferBytes(int bits) {
 }
 
 // The source that a returned buffer is refilled from: the tone for kind 2, the stream for 3 and
-// 4, the click ring for anything else (a device opened with kind 0 plays from the ring).
+// 4, an empty source for anything else.
 WaveSource& PlaySourceFor(int play_kind);
 
 // PCM format of an open device.
@@ -99,7 +99,7 @@ public:
     // The shared format (the last click file loaded); before any was loaded it has no rate, and
     // a CD-quality format stands in, since only the device's volume is wanted then.
     int OpenSharedDevice(HWND__* owner);
-    // A source's own format: tones, streams and the click ring all play as they were made.
+    // A source's own format: tones and streams play as they were made.
     int OpenSourceDevice(const WaveSource& source, HWND__* owner);
     void CloseDevice();
 

@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 WaveSource stream_source;
-WaveSource click_ring;
 WaveSource tone_source;
 
 bool AllocateSourceBuffer(WaveSource& source, std::uint32_t bytes) {

@@ -41,10 +41,8 @@ void CloseSourceFile(WaveSource& source);
 // Closes the file, frees the buffer and clears every field.
 void ResetWaveSource(WaveSource& source);
 
-// The shared instances: the streamed file played or viewed, the metronome's click ring and the
-// test tone.
+// The shared instances: the streamed file played or viewed and the test tone.
 extern WaveSource stream_source;
-extern WaveSource click_ring;
 extern WaveSource tone_source;
 
 #endif
