@@ -4,7 +4,7 @@ canceler dialog under Wine, as the user waits for it: from pressing Make to the 
 "Make" again with the output in place (the default 1,000 ms search range, 44,100 offsets).
 
 Run inside the system-test environment, for example
-  python3 tests/system/harmolab up build/native/system
+  python3 tests/system/harness up build/native/system
   HARMOLAB_SYSTEM_STATE=build/native/system python3 bench/canceler_make_wine.py [OTHER/Harmolab.exe]
 The optional argument times another build of the program (an older one, to compare)."""
 
@@ -17,7 +17,7 @@ import time
 import wave
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "tests", "system"))
-import harmolab as h  # noqa: E402
+import harness as h  # noqa: E402
 
 RATE, SILENCE, INTRO, SONG = 44100, 22050, 11025, 8 * 44100  # frames
 

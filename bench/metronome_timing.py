@@ -28,8 +28,8 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests", "system"))
 
-import harmolab as h  # noqa: E402
-from harmolab import RATE, MonitorRecording  # noqa: E402
+import harness as h  # noqa: E402
+from harness import RATE, MonitorRecording  # noqa: E402
 from test_metronome_sound import DEFAULT_TONES, SERVER_LATENCY, classify, click_onsets, click_tone  # noqa: E402
 
 POWER = h.IDM_POWER

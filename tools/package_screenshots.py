@@ -13,8 +13,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "tests", "system"))
-import harmolab as h  # noqa: E402 (the system-test harness drives the program)
-from harmolab.package import FreshEnvironment, packages, session_at  # noqa: E402
+import harness as h  # noqa: E402 (the system-test harness drives the program)
+from harness.package import FreshEnvironment, packages, session_at  # noqa: E402
 
 DIALOGS = [("package-config.png", h.IDM_CONFIG), ("package-tone.png", h.IDM_SINE_WAVE),
            ("package-tuning.png", h.IDM_GUITAR_TUNING)]

@@ -7,7 +7,7 @@ import re
 import time
 import unittest
 
-import harmolab as h
+import harness as h
 from test_spectrum_live import sink_playing, tone_file
 
 POWER = 40003

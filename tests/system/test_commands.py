@@ -5,7 +5,7 @@ and repeatable dialogs, the Config dialog's colour group, and a readable picture
 import os
 import unittest
 
-import harmolab as h
+import harness as h
 from test_window_size import expected_outer_size
 
 POWER, PAUSE, SPECTRUM, TUNER, METRONOME = h.IDM_POWER, h.IDM_PAUSE, h.IDM_SPECTRUM, h.IDM_TUNER, h.IDM_METRONOME

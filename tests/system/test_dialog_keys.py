@@ -5,7 +5,7 @@ dialog, because the message loop gives their messages to the dialog first."""
 import time
 import unittest
 
-import harmolab as h
+import harness as h
 from test_commands import ABOUT, CONFIG, GUITAR_TUNING, PLAY_VOLUME, SINE_WAVE, dialog_windows
 
 WM_KEYDOWN, WM_KEYUP, VK_ESCAPE = 0x0100, 0x0101, 0x1B

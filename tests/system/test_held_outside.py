@@ -6,8 +6,8 @@ does not change the tempo when the pointer later merely passes over the weight."
 import time
 import unittest
 
-import harmolab as h
-from harmolab import PaintedScreen
+import harness as h
+from harness import PaintedScreen
 from test_metronome_screen import BOXES as METRONOME_BOXES, METRONOME, NORMAL_SIZE, ini_with
 from test_tuner_screen import BOXES as TUNER_BOXES, KNOWN as TUNER_KNOWN, REPEAT_SECONDS
 

@@ -7,7 +7,7 @@ import os
 import subprocess
 import unittest
 
-import harmolab as h
+import harness as h
 
 EXPECTED = {"loaded": "1", "ordinal1": "MelodexInitialize", "ordinal2": "SetWindowHandle",
             "ordinal3": "StartMelodex", "ordinal4": "StopMelodex", "ordinal5": "GetMelodexStatus",

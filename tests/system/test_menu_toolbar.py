@@ -4,7 +4,7 @@ mode) decides: the main window's class and title, and the menu items it grays.""
 
 import unittest
 
-import harmolab as h
+import harness as h
 
 # (command, image at a start without settings, i.e. in the spectrum analyser, tooltip)
 TOOLBAR = [

@@ -13,8 +13,8 @@ import os
 import time
 import unittest
 
-import harmolab as h
-from harmolab import CHANNEL_TOLERANCE, MAX_DIFFERING, PaintedScreen, region
+import harness as h
+from harness import CHANNEL_TOLERANCE, MAX_DIFFERING, PaintedScreen, region
 from test_tuner_screen import check_written, press_and_check
 
 

@@ -12,8 +12,8 @@ import subprocess
 import time
 import unittest
 
-import harmolab as h
-from harmolab import RATE, MonitorRecording, wait_for_window, windows_path
+import harness as h
+from harness import RATE, MonitorRecording, wait_for_window, windows_path
 
 POWER, PAUSE = h.IDM_POWER, h.IDM_PAUSE
 TONE_DIALOG, TONE_TITLE, TONE_PLAY = h.IDM_SINE_WAVE, "正弦波の作成", h.IDC_TONE_PLAY

@@ -12,8 +12,8 @@ import time
 import unittest
 import zipfile
 
-import harmolab as h
-from harmolab.package import (SCALED_DPI, FreshEnvironment, packages, pe_resources, project_version, session_at,
+import harness as h
+from harness.package import (SCALED_DPI, FreshEnvironment, packages, pe_resources, project_version, session_at,
                               shell_link, version_strings)
 from test_metronome_sound import DEFAULT_TONES, classify, click_onsets, click_tone
 from test_sound_out import MonitorRecording

@@ -5,8 +5,8 @@ and the 176 tuner and metronome images are released when the spectrum analyser t
 import time
 import unittest
 
-import harmolab as h
-from resources import gui_resources
+import harness as h
+from harness.resources import gui_resources
 
 SPECTRUM, TUNER, METRONOME = 40009, 40010, 40011
 IMAGES = 176

@@ -5,7 +5,7 @@ rules for each key (ranges, defaults, write order) are the unit tests' business.
 
 import unittest
 
-import harmolab as h
+import harness as h
 
 # Values put into a written file, and what the next run writes back: clamped, reset, kept, and text.
 CHANGES = {("METRONOME", "SPEED"): ("500", "300"), ("GUITAR", "ST3"): ("12", "2"), ("TUNER", "A4"): ("432", "432"),

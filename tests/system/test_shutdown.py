@@ -5,7 +5,7 @@ import os
 import time
 import unittest
 
-import harmolab as h
+import harness as h
 from test_wave_view import CLASS as WAVE_VIEW_CLASS, WAVE_VIEW, WaveView, make_sox_wave
 
 DESTROY_STEPS = ["Destroy 1", "Destroy 2", "Destroy 3", "Destroy 4"]

@@ -9,8 +9,8 @@ import subprocess
 import time
 import unittest
 
-import harmolab as h
-from resources import gui_resources, program_pid, resident_kib
+import harness as h
+from harness.resources import gui_resources, program_pid, resident_kib
 from test_commands import DIALOGS, dialog_windows
 from test_spectrum_live import SinkPlayer
 

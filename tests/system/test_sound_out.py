@@ -10,9 +10,9 @@ import pathlib
 import time
 import unittest
 
-import harmolab as h
+import harness as h
 # The dialog and sound helpers are imported from here by other test files too.
-from harmolab import (RATE, MonitorRecording, Pointer, child_handles, describe, ended_tone,  # noqa: F401
+from harness import (RATE, MonitorRecording, Pointer, child_handles, describe, ended_tone,  # noqa: F401
                       make_tone_wav, matches_reference, measure_tone, poll, read_wave_header, type_text,
                       wait_for_window, windows_path)
 from test_spectrum_live import NORMAL_SIZE, POWER, STATUS_A3, TOOLBAR_ID, SpectrumView, plain_status

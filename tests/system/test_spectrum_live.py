@@ -12,9 +12,9 @@ import re
 import time
 import unittest
 
-import harmolab as h
+import harness as h
 # The sound helpers are imported from here by other test files too.
-from harmolab import (SETTLE_TIMEOUT, SinkPlayer, matches_reference, poll, sink_playing, tone_file)  # noqa: F401
+from harness import (SETTLE_TIMEOUT, SinkPlayer, matches_reference, poll, sink_playing, tone_file)  # noqa: F401
 
 UPDATE = os.environ.get("HARMOLAB_UPDATE_REFERENCE") == "1"
 STATUS_A3 = "spectrum-status-a3-440.png"

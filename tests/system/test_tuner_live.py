@@ -14,7 +14,7 @@ import time
 import unittest
 import wave
 
-import harmolab as h
+import harness as h
 from test_spectrum_live import poll, sink_playing, tone_file
 
 POWER, NORMAL_SIZE, TOOLBAR_ID = h.IDM_POWER, h.IDM_NORMAL_SIZE, h.IDC_TOOLBAR

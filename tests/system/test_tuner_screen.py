@@ -10,8 +10,8 @@ file with HARMOLAB_UPDATE_REFERENCE=1 and look at every written picture before c
 import os
 import unittest
 
-import harmolab as h
-from harmolab import CHANNEL_TOLERANCE, MAX_DIFFERING, PaintedScreen, region
+import harness as h
+from harness import CHANNEL_TOLERANCE, MAX_DIFFERING, PaintedScreen, region
 
 
 TUNER, HALF_SIZE, NORMAL_SIZE = h.IDM_TUNER, h.IDM_HALF_SIZE, h.IDM_NORMAL_SIZE

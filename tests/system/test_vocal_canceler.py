@@ -14,7 +14,7 @@ import time
 import unittest
 import wave
 
-import harmolab as h
+import harness as h
 from test_sound_out import child_handles, type_text, wait_for_window, windows_path
 from test_spectrum_live import poll
 

@@ -8,7 +8,7 @@ import shutil
 import time
 import unittest
 
-import harmolab as h
+import harness as h
 from test_sound_out import WAVE_PLAY, child_handles, choose_file, type_text, wait_for_window, windows_path
 from test_spectrum_live import poll
 

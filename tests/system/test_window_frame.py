@@ -3,7 +3,7 @@
 
 import unittest
 
-import harmolab as h
+import harness as h
 
 WM_SYSCOMMAND = h.WM_SYSCOMMAND
 SC_MINIMIZE = 0xF020

@@ -3,7 +3,7 @@
 
 import unittest
 
-import harmolab as h
+import harness as h
 
 HALF_SIZE, NORMAL_SIZE = h.IDM_HALF_SIZE, h.IDM_NORMAL_SIZE
 

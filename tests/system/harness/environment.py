@@ -159,7 +159,7 @@ class Environment:
             with open(self.state_path()) as f:
                 self.state = json.load(f)
         except FileNotFoundError:
-            raise HarnessError("no test environment in %s: start it with 'harmolab.py up %s' "
+            raise HarnessError("no test environment in %s: start it with 'harness up %s' "
                                "(CTest does this in the fixture test)" % (self.state_dir, self.state_dir))
         for entry in self.state["processes"]:
             if not _alive(entry["pid"]):

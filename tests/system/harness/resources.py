@@ -3,12 +3,13 @@ hook (GetGuiResources asked from another process answers 0 under Wine), and its 
 
 import os
 
-import harmolab as h
+from .driver import fields
+from .environment import HarnessError
 
 
 def gui_resources(driver):
     """(GDI objects of the process, windows of its GUI thread) of the driver's target."""
-    values = h.fields(driver.ask("resources"))
+    values = fields(driver.ask("resources"))
     return int(values["gdi"]), int(values["windows"])
 
 
@@ -23,7 +24,7 @@ def program_pid(program):
                 return int(pid)
         except OSError:
             continue
-    raise h.HarnessError("no Harmolab.exe process runs in %s" % program.cwd)
+    raise HarnessError("no Harmolab.exe process runs in %s" % program.cwd)
 
 
 def resident_kib(pid):
@@ -31,4 +32,4 @@ def resident_kib(pid):
         for line in f:
             if line.startswith("VmRSS:"):
                 return int(line.split()[1])
-    raise h.HarnessError("no VmRSS for process %d" % pid)
+    raise HarnessError("no VmRSS for process %d" % pid)

@@ -11,8 +11,9 @@ through the harmodrv.exe driver.
   dialogs        windows found by title, their controls, typing into edits
   ids            window messages and resource ids read from the program's headers
   testcase       Session and the test base classes
+  resources      GDI objects, windows and memory of the running program (import it by name)
   package        the built zip and installer, PE resources, shortcuts, fresh prefixes (import it by name)
-Everything is also reachable as harmolab.NAME. Python standard library only; see __main__.py for
+Everything is also reachable as harness.NAME. Python standard library only; see __main__.py for
 the command line."""
 
 from .dialogs import child_handles, type_text, wait_for_window, windows_path

@@ -1,6 +1,6 @@
 """Command line of the harness (used by the CTest fixture):
-  python3 tests/system/harmolab up STATE_DIR     start the environment (Wine prefix made on first use)
-  python3 tests/system/harmolab down STATE_DIR   stop what "up" started"""
+  python3 tests/system/harness up STATE_DIR     start the environment (Wine prefix made on first use)
+  python3 tests/system/harness down STATE_DIR   stop what "up" started"""
 
 import os
 import sys
@@ -8,9 +8,9 @@ import sys
 if __package__ in (None, ""):
     # Run as a folder: make the package importable by its name.
     sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-    __package__ = "harmolab"
+    __package__ = "harness"
 
-from harmolab.environment import Environment, HarnessError  # noqa: E402
+from harness.environment import Environment, HarnessError  # noqa: E402
 
 
 def main(argv):
@@ -30,5 +30,5 @@ if __name__ == "__main__":
     try:
         sys.exit(main(sys.argv[1:]))
     except HarnessError as e:
-        sys.stderr.write("harmolab: %s\n" % e)
+        sys.stderr.write("harness: %s\n" % e)
         sys.exit(1)
