@@ -84,20 +84,6 @@ TEST(MetronomeSteps, WholeBarsOfEachKind) {
     }
 }
 
-TEST(MetronomeSteps, AccentFollowsTheDownbeatOfTheBarLength) {
-    // beat_no, downbeat, then the bar's slots
-    const std::vector<int> cases[] = {
-        {1, 2, B, A}, {3, 1, A, B, B, B}, {3, 0, B, B, B, B}, {5, 4, B, B, B, A, B, B}, {0, 1, B, B}};
-    for (const auto& c : cases) {
-        AppState s;
-        s.downbeat[metronome_tables::BeatsPerBar(c[0]) - 2] = c[1];
-        Start(s, kKindBall, c[0]);
-        std::vector<int> slots;
-        for (const Beat& b : StepBeats(s, int(c.size()) - 2)) slots.push_back(b[2]);
-        EXPECT_EQ(slots, std::vector<int>(c.begin() + 2, c.end())) << "beat_no " << c[0];
-    }
-}
-
 TEST(MetronomeSteps, BarCountWrapsAfter9999) {
     for (int kind : {kKindNormal, kKindConductor, kKindBall, kKindSignal}) {
         AppState s;

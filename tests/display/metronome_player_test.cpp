@@ -84,9 +84,15 @@ AppState RunState(int kind, int tempo, int beat_no, int downbeat) {
     return s;
 }
 
-// Sounds that add up visibly: constant levels, the accent louder than the beat.
+// Sounds whose frames alternate in sign, so that a click a frame off shows, the accent loud enough
+// that an accent and a beat overlapping saturate both ways.
 struct Sounds {
-    explicit Sounds(int frames) : accent(2 * frames, 20000), beat(2 * frames, 7000) {}
+    explicit Sounds(int frames) : accent(Wave(frames, 30000)), beat(Wave(frames, 7000)) {}
+    static std::vector<std::int16_t> Wave(int frames, int level) {
+        std::vector<std::int16_t> w(2 * static_cast<std::size_t>(frames));
+        for (std::size_t i = 0; i < w.size(); ++i) w[i] = static_cast<std::int16_t>(i / 2 % 2 ? -level : level);
+        return w;
+    }
     std::array<ClickSound, 2> Clicks() const {
         std::array<ClickSound, 2> c;
         c[kAccentClickSlot] = {accent.data(), static_cast<std::int64_t>(accent.size() / 2)};
@@ -96,20 +102,52 @@ struct Sounds {
     std::vector<std::int16_t> accent, beat;
 };
 
-// What the stream must hold: each beat's sound from its exact frame, overlaps added and held to
-// 16 bits. `slots` names each beat's sound: A accent, B beat, - none.
-std::vector<std::int16_t> ExpectedTape(const Sounds& sounds, int tempo, const std::string& slots, std::size_t size) {
-    std::vector<int> sum(size, 0);
-    for (std::size_t k = 0; k < slots.size(); ++k) {
-        if (slots[k] == '-') continue;
-        const auto& s = slots[k] == 'A' ? sounds.accent : sounds.beat;
-        const auto start = static_cast<std::size_t>(2 * BeatFrame(static_cast<std::int64_t>(k), tempo));
-        for (std::size_t i = 0; i < s.size() && start + i < size; ++i) sum[start + i] += s[i];
+// A started metronome on the fake device, and what it must have played.
+struct Started {
+    Started(int kind, int beats_per_minute, int beat_no, int downbeat, int click_frames)
+        : tempo(beats_per_minute), live(RunState(kind, beats_per_minute, beat_no, downbeat)), sounds(click_frames) {}
+
+    // Wakes the stream's thread until the device has played `end` frames; each beat shows from its first
+    // played frame on, not before.
+    void PlayTo(std::int64_t end, Wakes wakes) {
+        for (int n = 0; device.played < end; ++n) {
+            player.Service();
+            const std::int64_t shown = player.animation().beats();
+            ASSERT_LE(BeatFrame(shown - 1, tempo), device.played);
+            ASSERT_GT(BeatFrame(shown, tempo), device.played);
+            device.Play(WakeGap(wakes, n));
+        }
+        player.Service();
     }
-    std::vector<std::int16_t> tape(size);
-    for (std::size_t i = 0; i < size; ++i) tape[i] = static_cast<std::int16_t>(std::clamp(sum[i], -32768, 32767));
-    return tape;
-}
+    // The beats of `slots` (A accent, B beat, - none) played from their exact frames, overlaps added and
+    // held to 16 bits, with no gap; the animation showed the same beats and accents.
+    void ExpectPlayed(const std::string& slots) {
+        const auto size = static_cast<std::size_t>(2 * (BeatFrame(std::int64_t(slots.size()) - 1, tempo) + 1));
+        std::vector<int> sum(size, 0);
+        for (std::size_t k = 0; k < slots.size(); ++k) {
+            if (slots[k] == '-') continue;
+            const auto& sound = slots[k] == 'A' ? sounds.accent : sounds.beat;
+            const auto start = static_cast<std::size_t>(2 * BeatFrame(static_cast<std::int64_t>(k), tempo));
+            for (std::size_t i = 0; i < sound.size() && start + i < size; ++i) sum[start + i] += sound[i];
+        }
+        std::vector<std::int16_t> expected(size);
+        for (std::size_t i = 0; i < size; ++i)
+            expected[i] = static_cast<std::int16_t>(std::clamp(sum[i], -32768, 32767));
+        EXPECT_FALSE(device.gaps) << "the device ran dry";
+        ASSERT_GE(device.tape.size(), size);
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), device.tape.begin())) << "clicks off their frames";
+        std::string heard = slots;
+        heard.erase(std::remove(heard.begin(), heard.end(), '-'), heard.end());
+        EXPECT_EQ(screen.clicks, heard) << "the animation's beats and accents differ from the sound";
+    }
+
+    int tempo;
+    AppState live;
+    Sounds sounds;
+    FakeOutput device;
+    Screen screen;
+    MetronomePlayer player{live, device, sounds.Clicks(), screen};
+};
 
 TEST(BeatGrid, BeatFramesAreRoundedFromTheBeatNumberEachTime) {
     // tempo, beat -> frame
@@ -126,13 +164,6 @@ TEST(BeatGrid, BeatFramesAreRoundedFromTheBeatNumberEachTime) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(BeatFrame(c[1], static_cast<int>(c[0])), c[2]) << c[0] << " bpm, beat " << c[1];
-}
-
-TEST(BeatGrid, MixingSaturates) {
-    std::int16_t out[] = {30000, -30000, 100, 0};
-    const std::int16_t in[] = {5000, -5000, -300, 32767};
-    MixSaturating(out, in, 4);
-    EXPECT_EQ((std::vector<int>(out, out + 4)), (std::vector<int>{32767, -32768, -200, 32767}));
 }
 
 TEST(MetronomeStream, ClicksLandOnTheirFramesWhateverTheWakes) {
@@ -159,59 +190,23 @@ TEST(MetronomeStream, ClicksLandOnTheirFramesWhateverTheWakes) {
         for (Wakes wakes : {kOnTime, kEarly, kLate, kBursts, kCoarseTick}) {
             SCOPED_TRACE("kind " + std::to_string(c.kind) + ", " + std::to_string(c.tempo) + " bpm, beat_no " +
                          std::to_string(c.beat_no) + ", wakes " + std::to_string(wakes));
-            AppState live = RunState(c.kind, c.tempo, c.beat_no, c.downbeat);
-            Sounds sounds(c.click_frames);
-            FakeOutput device;
-            Screen screen;
-            MetronomePlayer player(live, device, sounds.Clicks(), screen);
-            const auto beats = static_cast<std::int64_t>(c.slots.size());
-            const std::int64_t end = BeatFrame(beats - 1, c.tempo) + 1;
-            for (int n = 0; device.played < end; ++n) {
-                player.Service();
-                // Each beat shows from its first played frame on, not before.
-                const std::int64_t shown = player.animation().beats();
-                ASSERT_LE(BeatFrame(shown - 1, c.tempo), device.played);
-                ASSERT_GT(BeatFrame(shown, c.tempo), device.played);
-                device.Play(WakeGap(wakes, n));
-            }
-            player.Service();
-            EXPECT_FALSE(device.gaps) << "the device ran dry";
-            const std::size_t size = static_cast<std::size_t>(2 * end);
-            ASSERT_GE(device.tape.size(), size);
-            const std::vector<std::int16_t> tape(device.tape.begin(), device.tape.begin() + size);
-            EXPECT_TRUE(tape == ExpectedTape(sounds, c.tempo, c.slots, size)) << "clicks off their frames";
-            std::string heard = c.slots;
-            heard.erase(std::remove(heard.begin(), heard.end(), '-'), heard.end());
-            EXPECT_EQ(screen.clicks, heard) << "the animation's beats and accents differ from the sound";
+            Started run(c.kind, c.tempo, c.beat_no, c.downbeat, c.click_frames);
+            run.PlayTo(BeatFrame(std::int64_t(c.slots.size()) - 1, c.tempo) + 1, wakes);
+            run.ExpectPlayed(c.slots);
         }
     }
 }
 
 TEST(MetronomeStream, PauseHoldsTheGridAndTheAnimationInStreamTime) {
-    AppState live = RunState(kKindNormal, 120, 3, 1);
-    Sounds sounds(2000);
-    FakeOutput device;
-    Screen screen;
-    MetronomePlayer player(live, device, sounds.Clicks(), screen);
-    auto run_until = [&](std::int64_t frame) {
-        while (device.played < frame) {
-            player.Service();
-            device.Play(kBufferFrames);
-        }
-        player.Service();
-    };
-    run_until(BeatFrame(2, 120) + 5000);  // paused mid-beat
-    const int rod = live.rod_position;
-    const std::int64_t shown = player.animation().beats();
-    for (int wake = 0; wake < 500; ++wake) player.Service();  // the paused device plays nothing
-    EXPECT_EQ(live.rod_position, rod);
-    EXPECT_EQ(player.animation().beats(), shown);
-    run_until(BeatFrame(8, 120) + 1);  // resumed
-    EXPECT_FALSE(device.gaps);
-    const std::size_t size = static_cast<std::size_t>(2 * (BeatFrame(8, 120) + 1));
-    const std::vector<std::int16_t> tape(device.tape.begin(), device.tape.begin() + size);
-    EXPECT_TRUE(tape == ExpectedTape(sounds, 120, "ABBBABBBA", size));
-    EXPECT_EQ(screen.clicks, "ABBBABBBA");
+    Started run(kKindNormal, 120, 3, 1, 2000);
+    run.PlayTo(BeatFrame(2, 120) + 5000, kOnTime);  // paused mid-beat
+    const int rod = run.live.rod_position;
+    const std::int64_t shown = run.player.animation().beats();
+    for (int wake = 0; wake < 500; ++wake) run.player.Service();  // the paused device plays nothing
+    EXPECT_EQ(run.live.rod_position, rod);
+    EXPECT_EQ(run.player.animation().beats(), shown);
+    run.PlayTo(BeatFrame(8, 120) + 1, kOnTime);  // resumed
+    run.ExpectPlayed("ABBBABBBA");
 }
 
 }  // namespace

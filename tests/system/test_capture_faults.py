@@ -10,8 +10,6 @@ import unittest
 import harness as h
 from test_spectrum_live import sink_playing, tone_file
 
-POWER = 40003
-WM_APP_CAPTURE_DATA, WM_APP_GO_SPECTRUM, WM_APP_GO_TUNER = 1024, 1026, 1027
 TUNER_LINE = re.compile(r"^i=(-?\d+) j=(-?\d+) dfi=(-?\d+) dfj=(-?\d+)$")
 NO_CENTS = -100
 LISTEN_SECONDS = 4.0
@@ -41,10 +39,10 @@ class CaptureFaults(h.SystemTestCase):
     def test_switch_with_the_power_on_keeps_the_capture(self):
         with self.session(ini=h.make_ini([("TARGET", "NOTE", "0")])) as s, \
                 sink_playing(self.env, tone_file(s, 440, seconds=40)):
-            s.command(POWER)
+            s.command(h.IDM_POWER)
             time.sleep(1.0)
             # The switch messages straight away, without the power-off the menu commands do first.
-            for message in (WM_APP_GO_TUNER, WM_APP_GO_SPECTRUM, WM_APP_GO_TUNER):
+            for message in (h.WM_APP_GO_TUNER, h.WM_APP_GO_SPECTRUM, h.WM_APP_GO_TUNER):
                 s.retarget()
                 self.driver.send(message, 0, 0)
                 time.sleep(0.5)
@@ -53,10 +51,10 @@ class CaptureFaults(h.SystemTestCase):
 
     def test_stray_capture_notifications_are_ignored(self):
         with self.session(["1"]) as s, sink_playing(self.env, tone_file(s, 440, seconds=30)):
-            s.command(POWER)
+            s.command(h.IDM_POWER)
             time.sleep(1.0)
             for value in STRAY_VALUES:
-                self.driver.post(WM_APP_CAPTURE_DATA, 0, value)
+                self.driver.post(h.WM_APP_CAPTURE_DATA, 0, value)
             time.sleep(0.5)
             self.assertTrue(s.program.running(), "the program ended on a stray notification")
             self.assert_reading_a4(self.listen(s), "after stray notifications")

@@ -114,25 +114,22 @@ class MetronomeScreen(PaintedScreen):
                 self.assertEqual(self.written(s).get(("METRONOME", "SPEED")), expected)
 
     def test_running_picture_changes_over_time(self):
-        for label, kind, _, _ in PICTURES[:4]:
-            with self.subTest(label):
-                with self.metronome(kind, 0, name="running-" + label) as s:
-                    rest = self.picture(s, "rest")
-                    s.command(POWER)
-                    frames = []
-                    # Two seconds at 120 beats per minute: four beats, and many steps between them.
-                    for i in range(10):
-                        time.sleep(0.2)
-                        frames.append(self.picture(s, "running-%d" % i, settle=False))
-                    s.command(POWER)
-                    for i, frame in enumerate(frames):
-                        frame.write_png(os.path.join(s.program.cwd, "picture-running-%d.png" % i))
-                    distinct = {b"".join(frame.rows) for frame in frames}
-                    self.assertGreaterEqual(len(distinct), 3, "the running picture hardly changes")
-                    self.assertTrue(all(frame.difference(rest, CHANNEL_TOLERANCE) > MAX_DIFFERING for frame in frames),
-                                    "a running picture looks like the stopped one")
-                    self.assertEqual(s.quit(), 0)
-
+        # How each kind moves is the beat engine's unit tests' business; this is the repaint's wiring.
+        with self.metronome(NORMAL, 0, name="running") as s:
+            rest = self.picture(s, "rest")
+            s.command(POWER)
+            # Two seconds at 120 beats per minute: four beats, and many steps between them.
+            frames = []
+            for i in range(10):
+                time.sleep(0.2)
+                frames.append(self.picture(s, "running-%d" % i, settle=False))
+            s.command(POWER)
+            for i, frame in enumerate(frames):
+                frame.write_png(os.path.join(s.program.cwd, "picture-running-%d.png" % i))
+            self.assertGreaterEqual(len({b"".join(frame.rows) for frame in frames}), 3, "the picture hardly changes")
+            self.assertTrue(all(frame.difference(rest, CHANNEL_TOLERANCE) > MAX_DIFFERING for frame in frames),
+                            "a running picture looks like the stopped one")
+            self.assertEqual(s.quit(), 0)
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
