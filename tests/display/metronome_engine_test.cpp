@@ -11,37 +11,18 @@
 #include <tuple>
 #include <vector>
 
-#include "display/metronome_tables.h"
+#include "tests/display/started_metronome.h"
 #include "tests/wavetools/wave_bytes.h"
 #include "wavetools/playback_engine.h"
 
 namespace {
 
-struct Recorder : MetronomeOutput {
-    std::vector<int> clicks;
-    int invalidations = 0;
-    void Click(int slot) override { clicks.push_back(slot); }
-    void Invalidate() override { ++invalidations; }
-};
-
-// The state StartMetronome leaves.
-void Start(AppState& s, int kind, int beat_no) {
-    s.metronome_kind = kind;
-    s.beat_no = beat_no;
-    s.metronome_tempo = 120;
-    s.rod_position = metronome_tables::SwingFor(120).lo;
-    s.swing_direction = 1;
-    s.metronome_started = 0;
-    s.beat_index = 0;
-    s.bar_count = 0;
-}
-
-// Each beat as {beat index, bar count, slot clicked (-1 none), steps since the last beat}.
+// Each beat as {beat index, bar count, sound clicked (A, B, -1 none), steps since the last beat}.
 using Beat = std::array<int, 4>;
 
 std::vector<Beat> StepBeats(AppState& s, int count) {
     std::vector<Beat> beats;
-    Recorder out;
+    RecordingScreen out;
     for (int steps = 1, guard = 0; guard < 10000 && static_cast<int>(beats.size()) < count; ++guard, ++steps) {
         const std::size_t before = out.clicks.size();
         if (!MetronomeStep(s, out)) {
@@ -54,7 +35,7 @@ std::vector<Beat> StepBeats(AppState& s, int count) {
     return beats;
 }
 
-constexpr int A = kAccentClickSlot, B = kBeatClickSlot;
+constexpr int A = 'A', B = 'B';
 
 TEST(MetronomeSteps, WholeBarsOfEachKind) {
     struct Case {
@@ -76,9 +57,7 @@ TEST(MetronomeSteps, WholeBarsOfEachKind) {
     };
     // clang-format on
     for (const Case& c : cases) {
-        AppState s;
-        s.downbeat[2] = 1;
-        Start(s, c.kind, c.beat_no);
+        AppState s = StartedMetronome(c.kind, 120, c.beat_no, 1);
         s.mid_swing = 1;  // left by an earlier run
         EXPECT_EQ(StepBeats(s, 5), c.beats) << "kind " << c.kind << ", beat_no " << c.beat_no;
     }
@@ -86,8 +65,7 @@ TEST(MetronomeSteps, WholeBarsOfEachKind) {
 
 TEST(MetronomeSteps, BarCountWrapsAfter9999) {
     for (int kind : {kKindNormal, kKindConductor, kKindBall, kKindSignal}) {
-        AppState s;
-        Start(s, kind, 1);
+        AppState s = StartedMetronome(kind, 120, 1, 1);
         s.metronome_started = 1;
         s.bar_count = 9999;
         s.beat_index = 1;
@@ -106,66 +84,42 @@ TEST(MetronomeSteps, WhereTheRodTurnsOrRestarts) {
     };
     // clang-format on
     for (const auto& c : cases) {
-        AppState s;
-        Start(s, c[0], 3);
+        AppState s = StartedMetronome(c[0], 120, 3, 1);
         s.metronome_started = 1;
         s.rod_position = c[1];
         s.swing_direction = c[2];
-        Recorder out;
+        RecordingScreen out;
         const bool beat = MetronomeStep(s, out);
         EXPECT_EQ((std::array<int, 6>{c[0], c[1], c[2], s.rod_position, s.swing_direction, beat}), c);
         // The lamps only change on a beat; every other picture moves on every step.
-        EXPECT_EQ(out.invalidations, (c[0] != kKindSignal || beat) ? 1 : 0) << "kind " << c[0];
+        EXPECT_EQ(out.repaints, (c[0] != kKindSignal || beat) ? 1 : 0) << "kind " << c[0];
     }
 }
 
-// A sound in memory: `frames` copies of one frame of channel values.
-WaveSource Sound(int rate, int bits, std::vector<std::vector<long>> frames) {
+// A 16-bit mono sound in memory: `frames` samples of `value`.
+WaveSource Sound(int rate, std::size_t frames, std::int16_t value) {
     WaveSource s;
-    const int bytes = bits / 8;
-    EXPECT_TRUE(AllocateSourceBuffer(s, static_cast<std::uint32_t>(frames.size() * frames[0].size() * bytes)));
-    std::uint8_t* p = s.buffer;
-    for (const auto& frame : frames)
-        for (long v : frame)
-            for (int i = 0; i < bytes; ++i) *p++ = static_cast<std::uint8_t>((bits == 8 ? v + 128 : v) >> (8 * i));
+    EXPECT_TRUE(AllocateSourceBuffer(s, static_cast<std::uint32_t>(2 * frames)));
+    for (std::size_t i = 0; i < frames; ++i) std::memcpy(s.buffer + 2 * i, &value, 2);
     s.bytesToQueue = s.bufferBytes;
     s.sampleRate = rate;
-    s.bitsPerSample = bits;
-    s.channels = static_cast<int>(frames[0].size());
+    s.bitsPerSample = 16;
+    s.channels = 1;
     return s;
 }
 
-std::vector<int> Frame(const WaveSource& s, std::size_t i) {
-    std::int16_t v[2];
-    std::memcpy(v, s.buffer + i * 4, 4);
-    return {v[0], v[1]};
-}
-
-TEST(ClickSounds, OtherFormatsBecomeSixteenBitStereoAt44100) {
-    struct Case {
-        int rate, bits;
-        std::vector<long> frame;
-        std::size_t frames_in, frames_out;
-        std::vector<int> out;
-    };
-    // clang-format off
-    const Case cases[] = {
-        {22050, 8,  {64},                    100,    200,     {16384, 16384}},
-        {48000, 24, {0x123456, -0x100000},   480,    441,     {0x1234, -0x1000}},
-        {11025, 32, {0x12345678},            10,     40,      {0x1234, 0x1234}},
-        {8000,  16, {7},                     200000, 1000000, {7, 7}},  // at most one ring's worth
-    };
-    // clang-format on
-    for (const Case& c : cases) {
-        WaveSource s = Sound(c.rate, c.bits, std::vector<std::vector<long>>(c.frames_in, c.frame));
-        ASSERT_TRUE(ConvertToClickFormat(s)) << c.rate << " Hz, " << c.bits << " bits";
-        EXPECT_EQ((std::vector<int>{s.sampleRate, s.bitsPerSample, s.channels}), (std::vector<int>{44100, 16, 2}));
-        EXPECT_EQ(s.bytesToQueue, c.frames_out * 4) << c.rate << " Hz, " << c.bits << " bits";
-        EXPECT_EQ(Frame(s, 0), c.out);
-        EXPECT_EQ(Frame(s, c.frames_out - 1), c.out);
-        ResetWaveSource(s);
-    }
-    WaveSource half_frame = Sound(22050, 16, {{5}});
+// Each sample width and the resampler are the PCM module's tests' business; a converted 8-bit mono
+// click is loaded below.
+TEST(ClickSounds, ConversionKeepsAtMostTheLongestClickAndNeedsAWholeFrame) {
+    WaveSource s = Sound(8000, 200000, 7);  // 25 s
+    ASSERT_TRUE(ConvertToClickFormat(s));
+    EXPECT_EQ((std::vector<int>{s.sampleRate, s.bitsPerSample, s.channels}), (std::vector<int>{44100, 16, 2}));
+    ASSERT_EQ(s.bytesToQueue, MaxClickBytes);
+    std::int16_t last[2];
+    std::memcpy(last, s.buffer + MaxClickBytes - 4, 4);
+    EXPECT_EQ((std::vector<int>{last[0], last[1]}), (std::vector<int>{7, 7}));
+    ResetWaveSource(s);
+    WaveSource half_frame = Sound(22050, 1, 5);
     half_frame.channels = 2;  // two bytes are less than one stereo frame
     EXPECT_FALSE(ConvertToClickFormat(half_frame));
     ResetWaveSource(half_frame);

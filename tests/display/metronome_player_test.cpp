@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "display/metronome_tables.h"
+#include "tests/display/started_metronome.h"
 
 namespace {
 
@@ -51,13 +51,6 @@ private:
     std::deque<int> queue_;
 };
 
-struct Screen : MetronomeOutput {
-    std::string clicks;  // the slots the shown beats ask for, as the sound letters below
-    int repaints = 0;
-    void Click(int slot) override { clicks += slot == kAccentClickSlot ? 'A' : 'B'; }
-    void Invalidate() override { ++repaints; }
-};
-
 // Frames of device time between two wakes of the stream's thread.
 enum Wakes { kOnTime, kEarly, kLate, kBursts, kCoarseTick };
 
@@ -69,19 +62,6 @@ std::int64_t WakeGap(Wakes wakes, int n) {
         case kCoarseTick: return 688;                                      // 15.6 ms
         default: return kBufferFrames;
     }
-}
-
-// The state StartMetronome leaves.
-AppState RunState(int kind, int tempo, int beat_no, int downbeat) {
-    AppState s;
-    s.metronome_kind = kind;
-    s.metronome_tempo = tempo;
-    s.beat_no = beat_no;
-    const int length = metronome_tables::BeatsPerBar(beat_no);
-    if (length >= 2) s.downbeat[static_cast<std::size_t>(length - 2)] = downbeat;
-    s.rod_position = metronome_tables::SwingFor(tempo).lo;
-    s.swing_direction = 1;
-    return s;
 }
 
 // Sounds whose frames alternate in sign, so that a click a frame off shows, the accent loud enough
@@ -105,7 +85,9 @@ struct Sounds {
 // A started metronome on the fake device, and what it must have played.
 struct Started {
     Started(int kind, int beats_per_minute, int beat_no, int downbeat, int click_frames)
-        : tempo(beats_per_minute), live(RunState(kind, beats_per_minute, beat_no, downbeat)), sounds(click_frames) {}
+        : tempo(beats_per_minute),
+          live(StartedMetronome(kind, beats_per_minute, beat_no, downbeat)),
+          sounds(click_frames) {}
 
     // Wakes the stream's thread until the device has played `end` frames; each beat shows from its first
     // played frame on, not before.
@@ -145,7 +127,7 @@ struct Started {
     AppState live;
     Sounds sounds;
     FakeOutput device;
-    Screen screen;
+    RecordingScreen screen;
     MetronomePlayer player{live, device, sounds.Clicks(), screen};
 };
 

@@ -131,7 +131,6 @@ struct TempWave {
 TEST(PlaybackEngine, SoundsOfEveryLengthPlayOnceAndEndWithTheLastBuffer) {
     for (int bits : {8, 16}) {
         const std::uint32_t L = PlayBufferBytes(bits);
-        EXPECT_EQ(L, bits == 8 ? 1024u : 2048u);
         for (std::uint32_t bytes : {1u, L - 1, L, L + 1, 8 * L - 1, 8 * L, 8 * L + 1, 20 * L + 7}) {
             SCOPED_TRACE(::testing::Message() << bits << "-bit, " << bytes << " bytes");
             Rig rig;
