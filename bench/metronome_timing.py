@@ -29,8 +29,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests", "system"))
 
 import harness as h  # noqa: E402
-from harness import RATE, MonitorRecording  # noqa: E402
-from test_metronome_sound import DEFAULT_TONES, SERVER_LATENCY, classify, click_onsets, click_tone  # noqa: E402
+from harness import (DEFAULT_CLICK_TONES, RATE, SERVER_LATENCY, MonitorRecording, classify_click,  # noqa: E402
+                     click_onsets, click_tone)
 
 POWER = h.IDM_POWER
 KIND_NAMES = ["Normal", "Conductor", "Ball", "Signal"]
@@ -65,7 +65,7 @@ def cpu_seconds(pid):
 
 def analyse(samples, tempo, length, accent, start, end, block_at=None):
     onsets = [o for o in click_onsets(samples) if start * RATE <= o < end * RATE]
-    kinds = [classify(click_tone(samples, o), DEFAULT_TONES) for o in onsets]
+    kinds = [classify_click(click_tone(samples, o), DEFAULT_CLICK_TONES) for o in onsets]
     beat = beat_frame(1, tempo)
     result = {"clicks": len(onsets), "missing": 0, "doubled": 0, "max_err": 0, "off": 0, "drift_ms": 0.0,
               "accents": "-", "block": "-"}

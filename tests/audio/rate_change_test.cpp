@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/math_constants.h"
 #include "audio/detectors.h"
 #include "display/spectrum_picture.h"
 
@@ -23,26 +24,23 @@ struct Program {
     std::vector<std::string> steps;
 
     RateChangeSteps Steps() {
-        return {[this] {
-                    steps.push_back("stop");
-                    device_half_rate = 0;
-                    state->capture_running = 0;
-                },
+        return {[this] { Device("stop", 0); },
                 [this](int half) {
                     steps.push_back("tables " + std::to_string(half));
                     analysis->BuildTables(half);
                 },
-                [this](int half) {
-                    steps.push_back("start " + std::to_string(half));
-                    device_half_rate = half;
-                    state->capture_running = 1;
-                }};
+                [this](int half) { Device("start " + std::to_string(half), half); }};
+    }
+    void Device(const std::string& step, int half_rate) {
+        steps.push_back(step);
+        device_half_rate = half_rate;
+        state->capture_running = half_rate ? 1 : 0;
     }
     // The tuner's reading of A4 as the device records it.
     int TunerNoteOfA4() {
         std::vector<int16_t> frame(kFrameSamples);
         for (int i = 0; i < kFrameSamples; ++i) {
-            frame[i] = static_cast<int16_t>(10000 * std::sin(2 * M_PI * 440.0 * i / (2 * device_half_rate)));
+            frame[i] = static_cast<int16_t>(10000 * std::sin(2 * kPi * 440.0 * i / (2 * device_half_rate)));
         }
         for (int i = 0; i < 4; ++i) RunDetector(*state, *analysis, *picture, tuner, frame.data());
         return state->detected_note;

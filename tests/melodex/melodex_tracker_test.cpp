@@ -7,6 +7,7 @@
 #include <cmath>
 #include <memory>
 
+#include "app/math_constants.h"
 #include "tests/audio/fake_capture_device.h"
 
 namespace {
@@ -23,7 +24,7 @@ struct Library {
             int k = next_buffer_++ % kCaptureBuffers;
             if (device.state[k] != FakeDevice::Buffer::kQueued) continue;
             for (int i = 0; i < kCaptureBufferSamples; ++i, ++t_) {
-                device.samples[k][i] = static_cast<int16_t>(8000 * std::sin(2 * M_PI * hz * t_ / 44100));
+                device.samples[k][i] = static_cast<int16_t>(8000 * std::sin(2 * kPi * hz * t_ / 44100));
             }
             device.state[k] = FakeDevice::Buffer::kFilled;
             tracker.Proc(k, true);

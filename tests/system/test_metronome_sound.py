@@ -13,7 +13,8 @@ import time
 import unittest
 
 import harness as h
-from harness import RATE, MonitorRecording, wait_for_window, windows_path
+from harness import (RATE, SERVER_LATENCY, MonitorRecording, classify_click, click_onsets, click_tone,
+                     wait_for_window, windows_path)
 
 POWER, PAUSE = h.IDM_POWER, h.IDM_PAUSE
 BEAT_FRAMES = RATE * 60 // 120
@@ -22,47 +23,13 @@ MIN_BEATS = 22  # twenty intervals after the first
 # The sound server moves a new stream's first samples while it starts it, so intervals and tones count
 # from the second click on.
 FIRST_COUNTED_CLICK = 1
-# Wine feeds the sound server from a thread of its own; on a loaded machine that thread can starve and
-# the sink plays a gap no program could prevent. A larger server-side buffer for the program's stream
-# absorbs such stalls, and a recording with a gap is taken again, a few times at most.
-SERVER_LATENCY = {"PULSE_LATENCY_MSEC": "200"}
+# A recording with a gap the sound server played (see SERVER_LATENCY) is taken again, a few times at most.
 ATTEMPTS = 3
-SILENT = 16  # a sample no louder than this is silence; a click's first sample is already louder
-QUIET_BETWEEN = 0.05  # seconds of silence that separate two clicks
-TONE_WINDOW = 0.012  # seconds after a click's onset in which its tone is counted
-# The program's default sounds (tools/make_click_sounds.cpp), used by the package test.
-DEFAULT_TONES = {"accent": 1600.0, "beat": 1000.0}
 # Sounds of our own for the settings, each in a format other than the clicks' own: (tone, rate, channels,
 # bits). Slot 0 (METRO/SOUND1) is the accented beat's sound.
 OWN_SOUNDS = {"accent": (2000.0, 48000, 2, 16), "beat": (700.0, 22050, 1, 8)}
 OWN_TONES = {name: sound[0] for name, sound in OWN_SOUNDS.items()}
 LATE_SOUND = 0.5  # seconds of sound that reach the sink after a command: the sink and Wine buffer some
-
-
-def click_onsets(samples, silent=SILENT, quiet_between=QUIET_BETWEEN):
-    """Sample indexes where a click starts: the first sample above silence after quiet_between of it."""
-    onsets, last = [], None
-    gap = int(quiet_between * RATE)
-    for i, v in enumerate(samples):
-        if v > silent or v < -silent:
-            if last is None or i - last > gap:
-                onsets.append(i)
-            last = i
-    return onsets
-
-
-def click_tone(samples, onset):
-    """The frequency of the upward zero crossings in the TONE_WINDOW after an onset (Hz), or None."""
-    end = min(len(samples), onset + int(TONE_WINDOW * RATE))
-    crossings = [i - 1 + samples[i - 1] / float(samples[i - 1] - samples[i])
-                 for i in range(onset + 1, end) if samples[i - 1] < 0 <= samples[i]]
-    if len(crossings) < 3:
-        return None
-    return RATE * (len(crossings) - 1) / (crossings[-1] - crossings[0])
-
-
-def classify(tone, tones):
-    return "?" if tone is None else min(tones, key=lambda name: abs(tones[name] - tone))
 
 
 def describe(onsets, kinds):
@@ -80,7 +47,7 @@ class MetronomeSound(h.SystemTestCase):
     def clicks_of(self, samples, start, end):
         """Onsets (sample indexes) and kinds of the clicks between two recording times (seconds)."""
         onsets = [o for o in click_onsets(samples) if start * RATE <= o < end * RATE]
-        return onsets, [classify(click_tone(samples, o), OWN_TONES) for o in onsets]
+        return onsets, [classify_click(click_tone(samples, o), OWN_TONES) for o in onsets]
 
     def assert_beats_and_accents(self, onsets, kinds, label, min_beats, accented=None):
         """Every interval on the beat and the accent on every fourth click (on clicks accented + 4 n when
@@ -100,15 +67,16 @@ class MetronomeSound(h.SystemTestCase):
             self.skipTest("sox is needed to make the click files")
         # Type2 (METRO/TYPE 1) once ran 1 % slow; the accent is on the bar's second beat.
         ini = [("DOWNBEAT", "4", "2"), ("METRO", "TYPE", "1")]
-        with self.session(["2", "120", "3"]) as s:
-            s.program.extra_env = SERVER_LATENCY
-            for slot, (name, (hz, rate, channels, bits)) in enumerate(OWN_SOUNDS.items()):
-                path = os.path.join(s.program.cwd, name + ".wav")
-                subprocess.run([sox, "-n", "-r", str(rate), "-c", str(channels), "-b", str(bits), path, "synth",
-                                "0.03", "sine", str(hz), "fade", "0", "0.03", "0.005", "vol", "0.8"], check=True)
-                ini.append(("METRO", "SOUND%d" % (slot + 1), windows_path(path)))
-            with open(s.program.ini_path, "wb") as f:
-                f.write(h.make_ini(ini))
+        s = self.session(["2", "120", "3"])  # launched when entered, after its files are made
+        s.program.extra_env = SERVER_LATENCY
+        for slot, (name, (hz, rate, channels, bits)) in enumerate(OWN_SOUNDS.items()):
+            path = os.path.join(s.program.cwd, name + ".wav")
+            subprocess.run([sox, "-n", "-r", str(rate), "-c", str(channels), "-b", str(bits), path, "synth", "0.03",
+                            "sine", str(hz), "fade", "0", "0.03", "0.005", "vol", "0.8"], check=True)
+            ini.append(("METRO", "SOUND%d" % (slot + 1), windows_path(path)))
+        with open(s.program.ini_path, "wb") as f:
+            f.write(h.make_ini(ini))
+        with s:
             for attempt in range(ATTEMPTS):
                 with MonitorRecording(self.env, os.path.join(s.program.cwd, "run%d.raw" % attempt)) as recording:
                     marks = []

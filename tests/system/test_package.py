@@ -15,7 +15,6 @@ import zipfile
 import harness as h
 from harness.package import (SCALED_DPI, FreshEnvironment, packages, pe_resources, project_version, session_at,
                               shell_link, version_strings)
-from test_metronome_sound import DEFAULT_TONES, classify, click_onsets, click_tone
 from test_sound_out import MonitorRecording
 
 ZIP_CONTENTS = {"Harmolab.exe", "Melodex.dll", "click_accent.wav", "click.wav", "README.txt", "Tunerimg", "TunerHELP"}
@@ -68,7 +67,7 @@ class Package(h.SystemTestCase):
             self.driver.capture(picture)
             self.assertEqual(s.quit(), 0)
         self.assertGreater(len(h.Image.read_bmp(picture).colours()), 20, "the metronome picture is drawn")
-        kinds = [classify(click_tone(samples, o), DEFAULT_TONES) for o in click_onsets(samples)]
+        kinds = [h.classify_click(h.click_tone(samples, o), h.DEFAULT_CLICK_TONES) for o in h.click_onsets(samples)]
         self.assertGreaterEqual(len(kinds), 4, kinds)
         # The sound server may move the first click while it starts the stream, and power off cut the last.
         self.assertNotIn("?", kinds[1:-1], "each click has its sound's tone")

@@ -26,7 +26,8 @@ from .pictures import (CHANNEL_TOLERANCE, MAX_DIFFERING, REFERENCE_DIR, Image, b
 from .pointer import Pointer
 from .program import Program, decode_debug_text, end_process, parse_debug_output
 from .settings_file import ini_values, make_ini, parse_ini
-from .sound import (RATE, SETTLE_TIMEOUT, MonitorRecording, SinkPlayer, describe, ended_tone, loud_span, make_tone_wav,
+from .sound import (DEFAULT_CLICK_TONES, RATE, SERVER_LATENCY, SETTLE_TIMEOUT, MonitorRecording, SinkPlayer,
+                    classify_click, click_onsets, click_tone, describe, ended_tone, loud_span, make_tone_wav,
                     measure_tone, poll, read_wave_header, sink_playing, tone_file)
 from .testcase import (CLASS_ALL_TOOLS, CLASS_BY_MODE, CLASS_METRONOME, CLASS_SPECTRUM, CLASS_TUNER, PaintedScreen,
                        Session, SystemTestCase, launch_mode)

@@ -129,6 +129,45 @@ class MonitorRecording:
         self.stop()
 
 
+# Metronome clicks in a recording (the sound test, the package test and the timing benchmark).
+CLICK_SILENT = 16  # a sample no louder than this is silence; a click's first sample is already louder
+CLICK_QUIET_BETWEEN = 0.05  # seconds of silence that separate two clicks
+CLICK_TONE_WINDOW = 0.012  # seconds after a click's onset in which its tone is counted
+# The program's default sounds (tools/make_click_sounds.cpp): the accent's tone and the beat's tone.
+DEFAULT_CLICK_TONES = {"accent": 1600.0, "beat": 1000.0}
+# Wine feeds the sound server from a thread of its own; on a loaded machine that thread can starve and
+# the sink plays a gap no program could prevent. A larger server-side buffer for the program's stream
+# (the PulseAudio client's own setting) absorbs such stalls.
+SERVER_LATENCY = {"PULSE_LATENCY_MSEC": "200"}
+
+
+def click_onsets(samples, silent=CLICK_SILENT, quiet_between=CLICK_QUIET_BETWEEN):
+    """Sample indexes where a click starts: the first sample above silence after quiet_between of it."""
+    onsets, last = [], None
+    gap = int(quiet_between * RATE)
+    for i, v in enumerate(samples):
+        if v > silent or v < -silent:
+            if last is None or i - last > gap:
+                onsets.append(i)
+            last = i
+    return onsets
+
+
+def click_tone(samples, onset):
+    """The frequency of the upward zero crossings in the CLICK_TONE_WINDOW after an onset (Hz), or None."""
+    end = min(len(samples), onset + int(CLICK_TONE_WINDOW * RATE))
+    crossings = [i - 1 + samples[i - 1] / float(samples[i - 1] - samples[i])
+                 for i in range(onset + 1, end) if samples[i - 1] < 0 <= samples[i]]
+    if len(crossings) < 3:
+        return None
+    return RATE * (len(crossings) - 1) / (crossings[-1] - crossings[0])
+
+
+def classify_click(tone, tones):
+    """The name in tones {name: Hz} nearest to a click's tone, or "?" without one."""
+    return "?" if tone is None else min(tones, key=lambda name: abs(tones[name] - tone))
+
+
 def loud_span(samples, start=0):
     """(first, last) index of a sample louder than LOUD from start on, or None."""
     first = next((i for i in range(start, len(samples)) if abs(samples[i]) > LOUD), None)
