@@ -10,21 +10,8 @@
 
 namespace {
 
-class FakeBacklog : public PendingNotifications {
-public:
-    explicit FakeBacklog(std::deque<int>& waiting) : waiting_(waiting) {}
-    bool Next(int& index) override {
-        if (waiting_.empty()) return false;
-        index = waiting_.front();
-        waiting_.pop_front();
-        return true;
-    }
-
-private:
-    std::deque<int>& waiting_;
-};
-
-struct Rig {
+// The capture under test, and the window's queue of notifications that its handler drains.
+struct Rig : PendingNotifications {
     Shared<int> running{0};
     Shared<int> busy{0};
     int waits = 0;
@@ -53,10 +40,15 @@ struct Rig {
             Deliver(first);
         }
     }
+    bool Next(int& index) override {
+        if (device.announced.empty()) return false;
+        index = device.announced.front();
+        device.announced.pop_front();
+        return true;
+    }
     void Deliver(int index) {
-        FakeBacklog backlog(device.announced);
         engine.OnData(
-            index, backlog,
+            index, *this,
             [this](const int16_t* frame) {
                 ++analyses;
                 last_frame.assign(frame, frame + kAnalysisFrameSamples);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -32,18 +33,11 @@ struct Library {
     }
     // The column of the strongest short-transform peak.
     int LoudestColumn() const {
-        int best = 0;
-        double best_level = -1;
-        for (int c = 0; c < kKeyCount; ++c) {
-            const double* s = analysis->ShortSpectrum();
-            for (int i = Spectra::ColumnStart(c, 1); i < Spectra::ColumnEnd(c, 1); ++i) {
-                if (s[i] > best_level) {
-                    best_level = s[i];
-                    best = c;
-                }
-            }
-        }
-        return best;
+        const double* s = analysis->ShortSpectrum();
+        const auto peak = std::max_element(s, s + Spectra::ColumnEnd(kKeyCount - 1, 1)) - s;
+        int column = 0;
+        while (column + 1 < kKeyCount && Spectra::ColumnStart(column + 1, 1) <= peak) ++column;
+        return column;
     }
 
 private:
