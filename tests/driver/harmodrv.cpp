@@ -375,6 +375,7 @@ public:
         if (cmd == "mouse") return Mouse(a);
         if (cmd == "resources") return Resources();
         if (cmd == "leakbrush") return LeakBrush();
+        if (cmd == "leakmemory") return LeakMemory(a);
         return Err("unknown command " + cmd);
     }
 
@@ -611,12 +612,23 @@ private:
         return Ok(StateFields(b.values[0]) + " text=" + Escape(b.text_out));
     }
 
-    // resources: GDI objects of the target's process and windows of its thread, counted inside it.
+    // resources: GDI objects of the target's process, windows of its thread and heap use, counted inside it.
     Answer Resources() {
         probe::Block b = Request(probe::kResources, {});
         std::string error;
         if (!Ask(b, &error)) return Err(error);
-        return Ok(Format("gdi=%ld windows=%ld", b.values[0], b.values[1]));
+        return Ok(Format("gdi=%ld windows=%ld heap_kib=%ld heap_blocks=%ld", b.values[0], b.values[1], b.values[2],
+                         b.values[3]));
+    }
+
+    // leakmemory BYTES: the target's process takes that much with malloc and keeps it for good.
+    Answer LeakMemory(const std::vector<std::string>& a) {
+        long bytes;
+        if (!Num(a, 0, &bytes) || bytes <= 0) return Err("usage: leakmemory BYTES");
+        probe::Block b = Request(probe::kLeakMemory, {bytes});
+        std::string error;
+        if (!Ask(b, &error)) return Err(error);
+        return b.status == probe::kOk ? Ok() : Err("no memory");
     }
 
     // leakbrush: the target's process makes one brush and keeps it for good.

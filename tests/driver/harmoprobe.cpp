@@ -6,6 +6,8 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <cwchar>
 
 #include "capture_bmp.h"
@@ -231,8 +233,31 @@ BOOL CALLBACK CountWindow(HWND window, LPARAM counter) {
     return TRUE;
 }
 
+// Bytes and blocks in use in every heap of the process (the C runtime's included), in KiB: what the
+// program and the libraries it calls hold, apart from the pages Wine keeps mapped once touched.
+void CountHeapUse(LONG* kib, LONG* blocks) {
+    HANDLE heaps[64];
+    DWORD count = GetProcessHeaps(64, heaps);
+    unsigned long long bytes = 0;
+    LONG busy = 0;
+    for (DWORD i = 0; i < count && i < 64; ++i) {
+        if (!HeapLock(heaps[i])) continue;
+        PROCESS_HEAP_ENTRY entry = {};
+        while (HeapWalk(heaps[i], &entry)) {
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) {
+                bytes += entry.cbData;
+                ++busy;
+            }
+        }
+        HeapUnlock(heaps[i]);
+    }
+    *kib = static_cast<LONG>(bytes / 1024);
+    *blocks = busy;
+}
+
 void AnswerResources(probe::Block& b, HWND hwnd) {
     b.values[0] = CountGdiObjects();
+    CountHeapUse(&b.values[2], &b.values[3]);
     LONG windows = 0;
     EnumThreadWindows(GetWindowThreadProcessId(hwnd, nullptr), CountWindow, reinterpret_cast<LPARAM>(&windows));
     b.values[1] = windows;
@@ -241,6 +266,12 @@ void AnswerResources(probe::Block& b, HWND hwnd) {
 
 void AnswerLeakBrush(probe::Block& b) {
     b.status = CreateSolidBrush(RGB(1, 2, 3)) ? probe::kOk : probe::kFailed;
+}
+
+void AnswerLeakMemory(probe::Block& b) {
+    void* leaked = std::malloc(static_cast<size_t>(b.arg[0]));
+    if (leaked) std::memset(leaked, 1, static_cast<size_t>(b.arg[0]));
+    b.status = leaked ? probe::kOk : probe::kFailed;
 }
 
 void Serve(DWORD driver_pid, HWND hwnd) {
@@ -258,6 +289,7 @@ void Serve(DWORD driver_pid, HWND hwnd) {
         case probe::kCapture: AnswerCapture(*b, hwnd); break;
         case probe::kResources: AnswerResources(*b, hwnd); break;
         case probe::kLeakBrush: AnswerLeakBrush(*b); break;
+        case probe::kLeakMemory: AnswerLeakMemory(*b); break;
         case probe::kBlock:
             Sleep(static_cast<DWORD>(b->arg[0]));
             b->status = probe::kOk;

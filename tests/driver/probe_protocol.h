@@ -33,9 +33,11 @@ enum Op : LONG {
     kToolbarByCommand = 6,  // arg0 = toolbar id, arg1 = command -> value0 index, 1 image, 2 state, 3 style
     kTooltip = 7,           // arg0 = toolbar id, arg1 = command, arg2 = route -> text
     kCapture = 8,           // arg0 = method, text_in = BMP path -> value0 width, value1 height
-    kResources = 9,         // -> value0 GDI objects of the process, value1 windows of the thread (children too)
+    kResources = 9,         // -> value0 GDI objects of the process, value1 windows of the thread (children too),
+                            //    value2 KiB and value3 blocks in use in the process's heaps
     kLeakBrush = 10,        // creates a brush and never deletes it (shows that kResources can see a leak)
     kBlock = 11,            // arg0 = milliseconds the GUI thread is held up, as by a slow handler
+    kLeakMemory = 12,       // arg0 = bytes taken with malloc and never freed (kResources' heap use sees them)
 };
 
 // How the tooltip text is fetched: through the toolbar's own tooltip control (as a hovering user

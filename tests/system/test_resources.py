@@ -1,15 +1,16 @@
 #!/usr/bin/env python3
-"""The program's GDI objects as counted from inside it: the 176 tuner and metronome images are released
-when the spectrum analyser takes over."""
+"""The program's GDI objects and heap use as counted from inside it: the 176 tuner and metronome images
+are released when the spectrum analyser takes over, and the heap count sees memory deliberately leaked."""
 
 import time
 import unittest
 
 import harness as h
-from harness.resources import gui_resources
+from harness.resources import gui_resources, in_process_counts
 
 IMAGES = 176
 SLACK = 4  # objects a paint or a tooltip may hold for a moment
+LEAKED_KIB = 256
 
 
 class Resources(h.SystemTestCase):
@@ -26,6 +27,9 @@ class Resources(h.SystemTestCase):
                 self.assertGreaterEqual(self.count(s) - spectrum, IMAGES, "the images are not loaded")
                 s.command(h.IDM_SPECTRUM)
                 self.assertLessEqual(self.count(s) - spectrum, SLACK, "the images stay after leaving")
+            heap = in_process_counts(self.driver)["heap_kib"]
+            self.driver.ask("leakmemory", LEAKED_KIB * 1024)
+            self.assertGreaterEqual(in_process_counts(self.driver)["heap_kib"] - heap, LEAKED_KIB, "heap count")
             self.assertEqual(s.quit(), 0)
 
 

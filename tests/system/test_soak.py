@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Ten minutes of the live program under Wine with a sine sweep and noise played into the null sink:
 every few seconds the tool and the size change and a dialog opens and closes. At the end the program
-holds as many GDI objects and windows as one minute in, and about as much memory. Runs only when
-HARMOLAB_SOAK=1 (it takes eleven minutes); otherwise it is skipped."""
+holds as many GDI objects and windows as one minute in, and about as much heap and private memory;
+every minute the counts and the resident memory are printed, measured in the same settled state.
+Runs only when HARMOLAB_SOAK=1 (it takes eleven minutes); otherwise it is skipped."""
 
 import os
 import subprocess
@@ -10,7 +11,7 @@ import time
 import unittest
 
 import harness as h
-from harness.resources import gui_resources, program_pid, resident_kib
+from harness.resources import in_process_counts, program_pid, resident_split
 from test_commands import DIALOGS, dialog_windows
 from test_spectrum_live import SinkPlayer
 
@@ -18,8 +19,10 @@ POWER, SPECTRUM, TUNER, METRONOME, HALF_SIZE, NORMAL_SIZE = 40003, 40009, 40010,
 SOAK_SECONDS = float(os.environ.get("HARMOLAB_SOAK_SECONDS", "600"))
 BASELINE_SECONDS = 60
 STEP_SECONDS = 3
-GDI_SLACK, WINDOW_SLACK, MEMORY_SLACK_KIB = 4, 1, 1024
-SWEEP_SECONDS, SWEEP_REPEATS = 20, 32
+GDI_SLACK, WINDOW_SLACK, HEAP_SLACK_KIB, PRIVATE_SLACK_KIB = 4, 1, 256, 1024
+SWEEP_SECONDS = 20
+# The sound outlasts the soak and the two minutes of measuring around it, whatever its length.
+SWEEP_REPEATS = int(SOAK_SECONDS + 120) // SWEEP_SECONDS + 1
 
 # One step of the cycle: tool commands switch the power off, so it is switched on again after each.
 STEPS = [[SPECTRUM, POWER], [NORMAL_SIZE], [TUNER, POWER], [HALF_SIZE], [METRONOME, POWER], [NORMAL_SIZE],
@@ -52,21 +55,19 @@ class Soak(h.SystemTestCase):
         s.command(HALF_SIZE)
         time.sleep(2.0)
         s.retarget()
-        gdi, windows = gui_resources(self.driver)
-        return {"gdi": gdi, "windows": windows, "rss_kib": resident_kib(program_pid(s.program))}
+        counts = in_process_counts(self.driver)
+        rss = resident_split(program_pid(s.program))
+        counts.update(rss_kib=rss["VmRSS"], anon_kib=rss.get("RssAnon"), file_kib=rss.get("RssFile"))
+        return counts
 
     def test_ten_minutes_stay_flat(self):
         with self.session(name="soak") as s, SinkPlayer(self.env, self.sweep(s)) as player:
             started = time.monotonic()
-            baseline, step, trend = None, 0, []
-            pid = program_pid(s.program)
+            step, minutes = 0, []
             while time.monotonic() - started < SOAK_SECONDS:
-                minute = int((time.monotonic() - started) // 60)
-                if len(trend) <= minute:
-                    trend.append(resident_kib(pid))
-                if baseline is None and time.monotonic() - started >= BASELINE_SECONDS:
-                    baseline = self.settle(s)
-                    print("\none minute in: %r" % baseline, flush=True)
+                if time.monotonic() - started >= BASELINE_SECONDS * (len(minutes) + 1):
+                    minutes.append(self.settle(s))
+                    print("\nminute %d: %r" % (len(minutes), minutes[-1]), flush=True)
                 for command in STEPS[step % len(STEPS)]:
                     s.retarget()
                     s.command(command)
@@ -76,11 +77,21 @@ class Soak(h.SystemTestCase):
                 time.sleep(STEP_SECONDS)
             end = self.settle(s)
             print("after %.0f s and %d steps: %r" % (time.monotonic() - started, step, end), flush=True)
-            print("resident KiB at each minute, whatever the state: %r" % trend, flush=True)
-            self.assertIsNotNone(baseline)
+            self.assertTrue(minutes)
+            baseline = minutes[0]
             self.assertLessEqual(end["gdi"] - baseline["gdi"], GDI_SLACK, (baseline, end))
             self.assertLessEqual(end["windows"] - baseline["windows"], WINDOW_SLACK, (baseline, end))
-            self.assertLessEqual(end["rss_kib"] - baseline["rss_kib"], MEMORY_SLACK_KIB, (baseline, end))
+            # Memory is judged by what the program can leak, not by all it has resident. Whatever we
+            # allocate (new, malloc, GlobalAlloc, HeapAlloc) is in use in one of the process's heaps, and
+            # pixels and other private pages are anonymous memory. The rest of the resident size is not
+            # ours to keep: Wine draws each window through an X shared-memory surface and PulseAudio
+            # streams through shared pools, and how much of those is resident swings by up to a
+            # megabyte with whichever window was last shown or drawn; mapped DLL and font pages come
+            # in as code paths are first used. The heaps grow about 1 KiB a minute, Wine's own: a
+            # dialog made from our templates leaves 1 to 10 blocks of a few bytes behind with a
+            # do-nothing dialog procedure too, and each wave-input open and close one block.
+            self.assertLessEqual(end["heap_kib"] - baseline["heap_kib"], HEAP_SLACK_KIB, (baseline, end))
+            self.assertLessEqual(end["anon_kib"] - baseline["anon_kib"], PRIVATE_SLACK_KIB, (baseline, end))
             self.assertEqual(s.quit(), 0)
 
 

@@ -11,7 +11,7 @@ through the harmodrv.exe driver.
   dialogs        windows found by title, their controls, typing into edits
   ids            window messages and resource ids read from the program's headers
   testcase       Session and the test base classes
-  resources      GDI objects, windows and memory of the running program (import it by name)
+  resources      GDI objects, windows, heap use and memory of the running program (import it by name)
   package        the built zip and installer, PE resources, shortcuts, fresh prefixes (import it by name)
 Everything is also reachable as harness.NAME. Python standard library only; see __main__.py for
 the command line."""
