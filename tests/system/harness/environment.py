@@ -271,17 +271,22 @@ class Environment:
         after which every new desktop waits ten seconds for an RPC service that never answers."""
         # One desktop for every program of the prefix, with captions and frames, so that windows of
         # different processes see each other and client metrics are those of a framed window.
-        reg = os.path.join(self.state_dir, "harmolab-prefix.reg")
-        with open(reg, "w", encoding="utf-8") as f:
-            f.write("REGEDIT4\n\n"
-                    "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n\"Desktop\"=\"Default\"\n\n"
-                    "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n\"Default\"=\"%s\"\n\n"
-                    "[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\n\"Audio\"=\"pulse\"\n\n"
-                    "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n\"ShowCrashDialog\"=dword:00000000\n\n"
-                    % DESKTOP_SIZE)
-        self._run_wine(["reg", "import", "Z:" + reg.replace("/", "\\")], env, 240, "prefix set-up")
+        self._import_registry(env, "harmolab-prefix.reg", 240, "prefix set-up",
+                              "REGEDIT4\n\n"
+                              "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n\"Desktop\"=\"Default\"\n\n"
+                              "[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n\"Default\"=\"%s\"\n\n"
+                              "[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\n\"Audio\"=\"pulse\"\n\n"
+                              "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n\"ShowCrashDialog\"=dword:00000000\n\n"
+                              % DESKTOP_SIZE)
         with open(os.path.join(self.prefix, PREFIX_STAMP), "w") as f:
             f.write("%s\n" % DESKTOP_SIZE)
+
+    def _import_registry(self, env, name, timeout, what, text):
+        """Writes TEXT (a REGEDIT4 file) into the state folder and imports it into the prefix."""
+        reg = os.path.join(self.state_dir, name)
+        with open(reg, "w", encoding="utf-8") as f:
+            f.write(text)
+        self._run_wine(["reg", "import", "Z:" + reg.replace("/", "\\")], env, timeout, what)
 
     def up(self):
         """Starts everything; returns the seconds taken. Stops what it started if a step fails."""

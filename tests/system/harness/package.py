@@ -133,16 +133,14 @@ class FreshEnvironment(Environment):
 
     def _prepare_prefix(self, env):
         super()._prepare_prefix(env)
-        reg = os.path.join(self.state_dir, "scaling.reg")
-        with open(reg, "w", encoding="utf-8") as f:
-            f.write("REGEDIT4\n\n"
-                    "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"LogPixels\"=dword:%08x\n\n"
-                    "[HKEY_CURRENT_CONFIG\\Software\\Fonts]\n\"LogPixels\"=dword:%08x\n\n"
-                    "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager]\n"
-                    "\"ThemeActive\"=\"1\"\n"
-                    "\"DllName\"=\"C:\\\\windows\\\\resources\\\\themes\\\\light\\\\light.msstyles\"\n"
-                    "\"ColorName\"=\"Blue\"\n\"SizeName\"=\"NormalSize\"\n\n" % (self.dpi, self.dpi))
-        self._run_wine(["reg", "import", "Z:" + reg.replace("/", "\\")], env, 120, "scaling set-up")
+        self._import_registry(env, "scaling.reg", 120, "scaling set-up",
+                              "REGEDIT4\n\n"
+                              "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"LogPixels\"=dword:%08x\n\n"
+                              "[HKEY_CURRENT_CONFIG\\Software\\Fonts]\n\"LogPixels\"=dword:%08x\n\n"
+                              "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager]\n"
+                              "\"ThemeActive\"=\"1\"\n"
+                              "\"DllName\"=\"C:\\\\windows\\\\resources\\\\themes\\\\light\\\\light.msstyles\"\n"
+                              "\"ColorName\"=\"Blue\"\n\"SizeName\"=\"NormalSize\"\n\n" % (self.dpi, self.dpi))
 
     def unix_path(self, windows_path):
         """The file behind a C: path of this prefix."""
